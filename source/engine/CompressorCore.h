@@ -1,0 +1,134 @@
+#pragma once
+
+#include "DcBlocker.h"
+#include "HighPassBiquad.h"
+#include "LevelDetector.h"
+#include "PeakingFilter.h"
+#include "SqrtSaturator.h"
+
+#include <atomic>
+#include <cstdint>
+
+/**
+    The DSP engine: one call of processSample runs a fixed chain on one stereo sample pair, in
+    place.
+
+        input gain -> sidechain (optional high-pass or bell) -> two level detectors -> linked level
+        -> gain curve -> gain-reduction meter -> distortion -> optional audio high-pass
+        -> threshold and make-up calibration -> gain -> clip detection -> output gain and make-up
+        -> DC blocker
+
+    Threads: processSample and prepare run on the audio thread. The parameter writes (setInput and
+    the others) may run on any thread at the same time; every field they write is a relaxed atomic
+    that the next sample reads. The editor polls meterValue and clipFlag and counts clipHold from
+    the message thread.
+
+    Everything that depends only on a parameter or on the sample rate (the two linear gains, the
+    calibration, the bell's coefficients) is worked out when it changes rather than per sample, and
+    the gain curve is skipped where its result is known to be exactly 1. The output is identical,
+    bit for bit, to evaluating every formula on every sample.
+*/
+class CompressorCore
+{
+public:
+    /** Resets both detectors, then prepares for the rate (Hz). */
+    explicit CompressorCore (float sampleRate) noexcept;
+
+    /**
+        Set-up for a sample rate: restarts every component and returns every field, the
+        parameter-derived ones included, to its set-up value (unity input and output gain, attack
+        1 ms, release 0.1 ms, ratio 1). Allocates nothing, so it may run on the audio thread.
+    */
+    void prepare (float sampleRate) noexcept;
+
+    /** Processes one sample pair in place; the pointers name two distinct samples. */
+    void processSample (float* left, float* right) noexcept;
+
+    //==============================================================================
+    // Parameter writes; each acts from the next sample.
+
+    /** The "Input" value, linear, 0..1; 0 or below is the -96 dB sentinel. */
+    void setInput (float value) noexcept;
+    /** The "Attack" value, 0..1: attack time value * 10 ms on both detectors. */
+    void setAttack (float value) noexcept;
+    /** The "Release" value, 0..1: release time value * 3000 ms on both detectors. */
+    void setRelease (float value) noexcept;
+    /** The "Output" value, 0..1: gain 2 * value, so 0.5 is unity; 0 or below is -96 dB. */
+    void setOutput (float value) noexcept;
+    /** Preset 1..6 selects ratio 1, 2, 4, 8, 20 or the limiter; any other number ratio 1. */
+    void setRatioPreset (int preset) noexcept;
+    /** 0..4; any other mode applies no distortion. */
+    void setDistortionMode (int mode) noexcept;
+    /** 0 none, 1 sidechain high-pass, 2 audio high-pass, 3 sidechain bell; any other mode
+        applies no filter and leaves the detectors silent. */
+    void setFilterMode (int mode) noexcept;
+    /** Stored only; no stage reads it. */
+    void setWetDry (float value) noexcept;
+    /** Stored only; no stage reads it. */
+    void setGc (float value) noexcept;
+
+    /** The clip lamp's test-and-clear of clipFlag. */
+    bool takeClipFlag() noexcept { return clipFlag.exchange (false, std::memory_order_relaxed); }
+
+    //==============================================================================
+    /**
+        The static gain curve: linear gain (never above 1) for a level, threshold and knee width in
+        dB, a ratio, and the limiter flag (slope 1). The knee interpolates the slope between its
+        lower end and its upper end (or 0 dB, whichever is lower).
+    */
+    static float computeGain (float levelDb, float threshold, float ratioValue, float knee, bool isLimiter) noexcept;
+
+    /** Threshold and make-up gain from the ratio preset, "Attack" and "Input" (fixed tables). */
+    void calibrate() noexcept;
+
+    //==============================================================================
+    // Fields, shared with the parameter writes and the editor where they are atomic.
+    std::atomic<float> inputGainDb { 0.0f };
+    std::atomic<float> inputGain { 0.5f };
+    std::atomic<float> outputGainDb { 0.0f };
+    std::atomic<float> attackMs { 1.0f };
+    std::atomic<float> attack { 1.0f };
+    std::atomic<float> releaseMs { 0.1f };
+    std::atomic<std::int32_t> ratio { 1 };
+    std::atomic<std::int32_t> distortionMode { 0 };
+    std::atomic<std::int32_t> filterMode { 0 };
+    std::atomic<float> wetDry { 0.5f };
+    float meterState = 0.0f;
+    float thresholdDb = -13.0f;
+    std::atomic<float> kneeDb { 0.1f };
+    std::atomic<float> meterValue { 0.0f };
+    std::atomic<bool> limiter { false };
+    float makeupGain = 1.0f;
+    std::atomic<float> gc { 1.0f };
+    float sidechainLeft = 0.0f;
+    float sidechainRight = 0.0f;
+    std::atomic<std::int32_t> clipHold { 200 };
+    std::atomic<bool> clipFlag { false };
+
+    LevelDetector detectorLeft, detectorRight;
+    HighPassBiquad highPassLeft { 44100.0f }, highPassRight { 44100.0f };
+    SqrtSaturator saturatorStrong, saturatorMild;
+    PeakingFilter peakingLeft { 44100.0f }, peakingRight { 44100.0f };
+    DcBlocker dcBlockerLeft, dcBlockerRight;
+
+private:
+    void calibrateFor (std::int32_t ratioNow, bool limiterNow, float attackNow, float inputNow) noexcept;
+    float linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow) noexcept;
+    void refreshInputGain (float gainDb) noexcept;
+    void refreshOutputGain (float gainDb) noexcept;
+    void invalidateCaches() noexcept;
+
+    // Values derived from fields, each recomputed when the bits of its source change.
+    std::uint32_t inputGainDbBits = 0, outputGainDbBits = 0, thresholdBits = 0;
+    float inputLinear = 1.0f, outputLinear = 1.0f;
+    double belowThresholdEnvelope = 0.0; // mean envelope under which the gain is surely exactly 1
+    bool filterSnapAllowed = true;
+
+    struct CalibrationKey
+    {
+        std::int32_t ratio = 0;
+        bool limiter = false;
+        std::uint32_t attackBits = 0, inputBits = 0;
+        bool valid = false;
+    } calibrated;
+};

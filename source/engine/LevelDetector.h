@@ -1,0 +1,96 @@
+#pragma once
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+
+/** Rectifier of a LevelDetector. Any value other than Square and RootOfSquare rectifies as Peak. */
+enum class DetectorMode : std::int32_t
+{
+    Peak = 0,
+    Square = 1,
+    RootOfSquare = 2
+};
+
+/**
+    Envelope follower of one sidechain channel: a one-pole follower with separate attack and
+    release coefficients, a selectable rectifier, a hard clamp of the envelope to 0..1 and an
+    optional conversion of the result to decibels.
+
+    The coefficient for a time of t milliseconds at rate fs is exp (-1000 / (fs * t)): the
+    envelope covers 1 - 1/e of a step in t milliseconds. setAttack and setRelease may run on a
+    parameter thread while processSample runs on the audio thread, so the coefficients, the
+    times and the rate they are computed from are relaxed atomics.
+*/
+class LevelDetector
+{
+public:
+    /** Every field to zero, linear output, Peak rectifier, then a rate of 44100 Hz. */
+    void reset() noexcept;
+
+    /** Starts from an envelope of 0 with dB output and the RootOfSquare rectifier. */
+    void prepare (float newSampleRate, float newAttackMs, float newReleaseMs) noexcept;
+
+    /** Attack time in milliseconds; acts from the next sample, the envelope is left alone. */
+    void setAttack (float newAttackMs) noexcept;
+
+    /** Release time in milliseconds; acts from the next sample, the envelope is left alone. */
+    void setRelease (float newReleaseMs) noexcept;
+
+    /** One sample in, the envelope out: in dB when logOutput is set, else linear. */
+    float processSample (float x) noexcept { return logOutput ? toDecibels (processEnvelope (x)) : processEnvelope (x); }
+
+    /** Advances the envelope by one sample and returns it, linear, within 0..1. */
+    float processEnvelope (float x) noexcept
+    {
+        const float magnitude = std::fabs (x);
+        float rectified;
+
+        switch (mode)
+        {
+            case DetectorMode::Square:       rectified = magnitude * magnitude; break;
+            // pow (y, 0.5) and sqrt (y) round to the same float for every float y.
+            case DetectorMode::RootOfSquare: rectified = (float) std::sqrt ((double) (magnitude * magnitude)); break;
+            case DetectorMode::Peak:
+            default:                         rectified = magnitude; break;
+        }
+
+        const float previous = envelope;
+        const float coefficient = rectified > previous ? attackCoef.load (std::memory_order_relaxed)
+                                                       : releaseCoef.load (std::memory_order_relaxed);
+        float e = (previous - rectified) * coefficient + rectified;
+
+        // Flush below the smallest normal float, that magnitude itself included.
+        constexpr double flushLimit = 1.175494351e-38;
+        const double wide = e;
+        if ((wide > 0.0 && wide < flushLimit) || (wide < 0.0 && wide > -flushLimit))
+            e = 0.0f;
+
+        if (! (1.0f > e)) e = 1.0f; // also catches NaN
+        if (! (e > 0.0f)) e = 0.0f;
+
+        envelope = e;
+        return e;
+    }
+
+    /** -110 dB for an envelope of exactly zero, else 20 * log10 (e). */
+    static float toDecibels (float e) noexcept
+    {
+        return e == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) e);
+    }
+
+    /** exp (-1000 / (rate * ms)), the product in single precision, the rest in double. */
+    static float coefficientFor (float rate, float ms) noexcept
+    {
+        return (float) std::exp (-1000.0 / (double) (rate * ms));
+    }
+
+    std::atomic<float> attackCoef { 0.0f };
+    std::atomic<float> releaseCoef { 0.0f };
+    std::atomic<float> attackMs { 0.0f };
+    std::atomic<float> releaseMs { 0.0f };
+    std::atomic<float> sampleRate { 44100.0f };
+    float envelope = 0.0f;
+    DetectorMode mode = DetectorMode::Peak;
+    bool logOutput = false;
+};

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what VELK needs to build and test on Debian 12. Run as root or through sudo; safe to
+# run again.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+
+packages=(
+    build-essential cmake pkg-config git
+    juce-modules-source
+    libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
+    libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
+    libasound2-dev
+    libflac-dev libvorbis-dev libogg-dev
+    fonts-dejavu-core
+    libgtest-dev libbenchmark-dev
+    xvfb xauth x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update
+    $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
