@@ -1,8 +1,58 @@
 #include "ReferenceEngine.h"
 
-#include "AtanShapes.h"
-
 #include <cmath>
+
+namespace
+{
+// The formulas with the C library's functions called directly, as written.
+float plainDecibels (float e)
+{
+    return e == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) e);
+}
+
+float plainGain (float x, float T, float R, float W, bool limiter)
+{
+    float S = limiter ? 1.0f : (float) (1.0 - 1.0 / (double) R);
+    if (W > 0)
+    {
+        const double lo = (double) T - (double) W / 2.0, hi = (double) T + (double) W / 2.0;
+        if ((double) x > lo && (double) x < hi)
+        {
+            const float xLow = (float) lo;
+            float xHigh = (float) hi;
+            if (xHigh > 0) xHigh = 0;
+            S = S * ((x - xLow) / (xHigh - xLow));
+        }
+    }
+    float g = (T - x) * S;
+    if (g > 0) g = 0;
+    return (float) std::pow (10.0, (double) g / 20.0);
+}
+
+void plainLight (float& x, float g)
+{
+    const double u = ((double) g - 0.2) * (double) x;
+    const float a = (float) std::atan (u * u * 0.544 * 2.0 + (double) x);
+    const float v = (float) ((double) a * 0.03 + (double) x);
+    x = (float) ((double) v * 1.82);
+}
+
+void plainBlend (float& x, float g)
+{
+    const double u = (double) x * 0.068;
+    const float a = (float) std::atan (u * u * 0.476 * 2.0 + (double) x);
+    const float v = a * g + x;
+    x = (float) ((double) v * 1.32);
+}
+
+void plainFull (float& x, float g)
+{
+    const double u = (double) x * 0.454;
+    const float w = (float) (u * u * (double) g * 2.0 + (double) x);
+    const float a = (float) std::atan ((double) w);
+    x = (float) ((double) (a + x) * 1.04);
+}
+} // namespace
 
 ReferenceEngine::ReferenceEngine (float sampleRate)
     : settings (sampleRate),
@@ -78,12 +128,12 @@ void ReferenceEngine::processSample (float& left, float& right)
     else if (filterMode == 1) { scL = g * highPassLeft.processSample (L); scR = g * highPassRight.processSample (R); }
     else if (filterMode == 3) { float cl = L, cr = R; bellLeft.processSample (cl); bellRight.processSample (cr); scL = g * cl; scR = g * cr; }
 
-    const float dL = detectorLeft.processSample (scL);
-    const float dR = detectorRight.processSample (scR);
+    const float dL = plainDecibels (detectorLeft.processEnvelope (scL));
+    const float dR = plainDecibels (detectorRight.processEnvelope (scR));
     const float m = (float) ((std::pow (10.0, (double) dL / 20.0) + std::pow (10.0, (double) dR / 20.0)) * 0.5);
     const float levelDb = 20.0f * (float) std::log10 ((double) m);
     const int ratio = settings.ratio;
-    const float gain = CompressorCore::computeGain (levelDb, settings.thresholdDb, (float) ratio, settings.kneeDb, settings.limiter);
+    const float gain = plainGain (levelDb, settings.thresholdDb, (float) ratio, settings.kneeDb, settings.limiter);
 
     scR = (scL + scR) * 0.5f;
     double D = ratio == 1 ? (double) std::fabs (scR) : 1.0 - (double) gain;
@@ -94,11 +144,11 @@ void ReferenceEngine::processSample (float& left, float& right)
     float l = L, r = R;
     switch (distortionMode)
     {
-        case 0: if (inputGain <= 0) { l *= 0.0f; r *= 0.0f; } else { atanShapeLight (l, g); atanShapeLight (r, g); } break;
+        case 0: if (inputGain <= 0) { l *= 0.0f; r *= 0.0f; } else { plainLight (l, g); plainLight (r, g); } break;
         case 1: saturatorMild.processMild (l, r); break;
         case 2: saturatorStrong.processStrong (l, r); break;
-        case 3: atanShapeBlend (l, g); atanShapeBlend (r, g); break;
-        case 4: atanShapeFull (l, g); atanShapeFull (r, g); break;
+        case 3: plainBlend (l, g); plainBlend (r, g); break;
+        case 4: plainFull (l, g); plainFull (r, g); break;
         default: break;
     }
 

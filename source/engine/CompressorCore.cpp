@@ -1,6 +1,7 @@
 #include "CompressorCore.h"
 
 #include "AtanShapes.h"
+#include "ExactMath.h"
 
 #include <cmath>
 #include <cstring>
@@ -247,7 +248,7 @@ float CompressorCore::computeGain (float levelDb, float threshold, float ratioVa
     if (gainDb > 0.0f)
         gainDb = 0.0f;
 
-    return (float) std::pow (10.0, (double) gainDb / 20.0);
+    return exactmath::pow10ToFloat ((double) gainDb / 20.0);
 }
 
 void CompressorCore::calibrate() noexcept
@@ -308,9 +309,18 @@ float CompressorCore::linkedGain (float envelopeLeft, float envelopeRight, std::
         return 1.0f;
 
     const float levelLeftDb = LevelDetector::toDecibels (envelopeLeft);
-    const float levelRightDb = LevelDetector::toDecibels (envelopeRight);
-    const float linked = (float) ((std::pow (10.0, (double) levelLeftDb / 20.0) + std::pow (10.0, (double) levelRightDb / 20.0)) * 0.5);
-    const float levelDb = 20.0f * (float) std::log10 ((double) linked);
+    float linked;
+    if (envelopeLeft == envelopeRight)
+    {
+        // Equal sides (a mono block feeds both): (p + p) * 0.5 is p exactly.
+        linked = exactmath::pow10ToFloat ((double) levelLeftDb / 20.0);
+    }
+    else
+    {
+        const float levelRightDb = LevelDetector::toDecibels (envelopeRight);
+        linked = exactmath::meanOfPow10ToFloat ((double) levelLeftDb / 20.0, (double) levelRightDb / 20.0);
+    }
+    const float levelDb = 20.0f * exactmath::log10ToFloat (linked);
 
     return computeGain (levelDb, thresholdDb, (float) ratioNow, kneeDb.load (relaxed), limiterNow);
 }
@@ -393,8 +403,12 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             target = 0.0;
     }
 
-    const double speed = (double) meterState > target ? 0.1 : 0.9;
-    meterState = (float) ((1.0 - speed) * (double) meterState + speed * target);
+    // Falling with 0.1, rising (or level) with 0.9; picked by index so that noise does not
+    // mispredict a branch.
+    static constexpr double speeds[2] = { 0.9, 0.1 };
+    static constexpr double keeps[2] = { 1.0 - 0.9, 1.0 - 0.1 };
+    const int falling = (double) meterState > target ? 1 : 0;
+    meterState = (float) (keeps[falling] * (double) meterState + speeds[falling] * target);
     meterValue.store (meterState, relaxed);
 
     // Distortion works on the samples before the input gain; g is only the shapers' drive.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ExactMath.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 /** Rectifier of a LevelDetector. Any value other than Square and RootOfSquare rectifies as Peak. */
 enum class DetectorMode : std::int32_t
@@ -49,21 +52,28 @@ public:
         switch (mode)
         {
             case DetectorMode::Square:       rectified = magnitude * magnitude; break;
-            // pow (y, 0.5) and sqrt (y) round to the same float for every float y.
-            case DetectorMode::RootOfSquare: rectified = (float) std::sqrt ((double) (magnitude * magnitude)); break;
+            case DetectorMode::RootOfSquare:
+                // (|x| * |x|)^0.5: where the square is a normal float the rounded root is |x|
+                // itself, exactly (tests check every mantissa); elsewhere it is computed. pow
+                // (y, 0.5) and sqrt (y) round to the same float for every float y.
+                rectified = (magnitude >= 0x1p-62f && magnitude < 0x1p62f) ? magnitude
+                                                                            : (float) std::sqrt ((double) (magnitude * magnitude));
+                break;
             case DetectorMode::Peak:
             default:                         rectified = magnitude; break;
         }
 
+        // Both coefficients are loaded so that the choice compiles to a select, not a branch that
+        // noise would mispredict half the time.
         const float previous = envelope;
-        const float coefficient = rectified > previous ? attackCoef.load (std::memory_order_relaxed)
-                                                       : releaseCoef.load (std::memory_order_relaxed);
+        const float attackNow = attackCoef.load (std::memory_order_relaxed);
+        const float releaseNow = releaseCoef.load (std::memory_order_relaxed);
+        const float coefficient = rectified > previous ? attackNow : releaseNow;
         float e = (previous - rectified) * coefficient + rectified;
 
-        // Flush below the smallest normal float, that magnitude itself included.
-        constexpr double flushLimit = 1.175494351e-38;
-        const double wide = e;
-        if ((wide > 0.0 && wide < flushLimit) || (wide < 0.0 && wide > -flushLimit))
+        // Flush below 1.175494351e-38, which lies just above the smallest normal float: that
+        // magnitude itself is flushed too.
+        if (std::fabs (e) <= std::numeric_limits<float>::min())
             e = 0.0f;
 
         if (! (1.0f > e)) e = 1.0f; // also catches NaN
@@ -76,7 +86,7 @@ public:
     /** -110 dB for an envelope of exactly zero, else 20 * log10 (e). */
     static float toDecibels (float e) noexcept
     {
-        return e == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) e);
+        return e == 0.0f ? -110.0f : 20.0f * exactmath::log10ToFloat (e);
     }
 
     /** exp (-1000 / (rate * ms)), the product in single precision, the rest in double. */
