@@ -1,0 +1,18 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+class MyTestAudioProcessor;
+
+/** VELK's window: a fixed 300 x 600 panel. */
+class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor
+{
+public:
+    explicit MyTestAudioProcessorEditor (MyTestAudioProcessor* processor);
+    ~MyTestAudioProcessorEditor() override;
+
+    void paint (juce::Graphics& g) override;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyTestAudioProcessorEditor)
+};

@@ -1,0 +1,271 @@
+#include "MyTestAudioProcessor.h"
+
+#include "MyTestAudioProcessorEditor.h"
+
+#include <cmath>
+#include <limits>
+
+// The nine parameters use the framework's index-based parameter interface, which it marks as
+// deprecated; this file implements it on purpose.
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+
+const char* const parameterNames[MyTestAudioProcessor::numParameters] = {
+    "Input", "Attack", "Release", "Output", "Ratio", "Distortion", "Filter", "Wet/Dry", "Gc"
+};
+
+// Saved-state element per parameter index; "Gc" (index 8) is not saved.
+constexpr int numSavedParameters = 8;
+const char* const savedNames[numSavedParameters] = {
+    "Input", "Attack", "Release", "Output", "Ratio", "Dist", "Filt", "DryWet"
+};
+
+// A restore compares each element's name with these, in this order.
+struct RestoreName
+{
+    const char* name;
+    int index;
+};
+constexpr RestoreName restoreOrder[] = {
+    { "Input", 0 }, { "Output", 3 }, { "Release", 2 }, { "Attack", 1 },
+    { "Ratio", 4 }, { "Dist", 5 }, { "Filt", 6 }, { "DryWet", 7 }
+};
+
+constexpr juce::uint32 stateMagic = 0x21324356;
+
+bool isValidIndex (int index) noexcept
+{
+    // Negative indices count as any other index outside the table.
+    return (unsigned int) index < (unsigned int) MyTestAudioProcessor::numParameters;
+}
+} // namespace
+
+//==============================================================================
+MyTestAudioProcessor::MyTestAudioProcessor()
+{
+    const double hostRate = getSampleRate();
+    lastSampleRate = hostRate > 0.0 ? (float) hostRate : 44100.0f;
+    engine = std::make_unique<CompressorCore> (lastSampleRate);
+
+    // The engine's set-up has values of its own (unity gains, ratio 1); it works with the
+    // stored parameters from the start.
+    sendAllParametersToEngine();
+}
+
+MyTestAudioProcessor::~MyTestAudioProcessor() = default;
+
+//==============================================================================
+const juce::String MyTestAudioProcessor::getName() const { return "VELK"; }
+
+// The engine's set-up is driven by the block callback's rate test, so a suspend and resume at
+// the same rate leaves envelopes and filters as they were.
+void MyTestAudioProcessor::prepareToPlay (double, int) {}
+void MyTestAudioProcessor::releaseResources() {}
+
+void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    // Compared in single precision, so that a host rate that a float cannot hold does not
+    // restart the engine on every block. A rate of 0 or below (a host that has not given one)
+    // keeps the current set-up.
+    const double hostRate = getSampleRate();
+    if (hostRate > 0.0 && std::isfinite (hostRate) && (float) hostRate != lastSampleRate)
+    {
+        lastSampleRate = (float) hostRate;
+        engine->prepare (lastSampleRate);
+        sendAllParametersToEngine();
+    }
+
+    const int numInputs = getTotalNumInputChannels();
+    const int numSamples = buffer.getNumSamples();
+    const int numChannels = buffer.getNumChannels();
+
+    if (numInputs == 2 && numChannels >= 2)
+    {
+        leftSamplePtr = buffer.getWritePointer (0);
+        rightSamplePtr = buffer.getWritePointer (1);
+        for (int i = 0; i < numSamples; ++i)
+            engine->processSample (leftSamplePtr++, rightSamplePtr++);
+    }
+    else if (numInputs == 1 && numChannels >= 1)
+    {
+        // Mono: the sample is both sides; the channel keeps the left result.
+        leftSamplePtr = buffer.getWritePointer (0);
+        for (int i = 0; i < numSamples; ++i)
+        {
+            float copy = *leftSamplePtr;
+            engine->processSample (leftSamplePtr++, &copy);
+        }
+    }
+
+    for (int channel = numInputs; channel < juce::jmin (getTotalNumOutputChannels(), numChannels); ++channel)
+        buffer.clear (channel, 0, numSamples);
+}
+
+const juce::String MyTestAudioProcessor::getInputChannelName (int channelIndex) const  { return juce::String (channelIndex + 1); }
+const juce::String MyTestAudioProcessor::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
+bool MyTestAudioProcessor::isInputChannelStereoPair (int) const  { return true; }
+bool MyTestAudioProcessor::isOutputChannelStereoPair (int) const { return true; }
+bool MyTestAudioProcessor::silenceInProducesSilenceOut() const   { return false; }
+double MyTestAudioProcessor::getTailLengthSeconds() const        { return 0.0; }
+bool MyTestAudioProcessor::acceptsMidi() const                   { return false; }
+bool MyTestAudioProcessor::producesMidi() const                  { return false; }
+
+juce::AudioProcessorEditor* MyTestAudioProcessor::createEditor() { return new MyTestAudioProcessorEditor (this); }
+bool MyTestAudioProcessor::hasEditor() const                     { return true; }
+
+//==============================================================================
+int MyTestAudioProcessor::getNumParameters() { return numParameters; }
+
+const juce::String MyTestAudioProcessor::getParameterName (int index)
+{
+    return isValidIndex (index) ? juce::String (parameterNames[index]) : juce::String();
+}
+
+std::atomic<float>* MyTestAudioProcessor::storedValue (int index) noexcept
+{
+    std::atomic<float>* const values[numParameters] = { &inputValue, &attackValue, &releaseValue, &outputValue,
+                                                       &ratioValue, &distortionValue, &filterValue, &wetDryValue,
+                                                       &gcValue };
+    return isValidIndex (index) ? values[index] : nullptr;
+}
+
+float MyTestAudioProcessor::getParameter (int index)
+{
+    const auto* value = storedValue (index);
+    return value != nullptr ? value->load (relaxed) : 0.0f;
+}
+
+const juce::String MyTestAudioProcessor::getParameterText (int index)
+{
+    if (! isValidIndex (index))
+        return {};
+
+    const float value = getParameter (index);
+
+    if (index == 1)
+    {
+        // The knob reads 300 times the stored value; the engine's attack is 10 times it.
+        return juce::String::formatted ("%4.2f ms", (double) value * 300.0);
+    }
+
+    if (index == 2)
+    {
+        // The release time in milliseconds below one second, in seconds from one second up.
+        const float releaseMs = value * 3000.0f;
+        return releaseMs >= 1000.0f ? juce::String::formatted ("%4.0f sec", (double) releaseMs / 1000.0)
+                                    : juce::String::formatted ("%4.0f ms", (double) releaseMs);
+    }
+
+    return juce::String ((double) value, 3);
+}
+
+void MyTestAudioProcessor::setParameter (int index, float newValue)
+{
+    auto* value = storedValue (index);
+    if (value == nullptr)
+        return;
+
+    // Ratio is stored as its preset number; every other value as received.
+    value->store (index == 4 ? (float) truncateToInt (newValue) : newValue, relaxed);
+    writeEngineParameter (index, newValue);
+}
+
+void MyTestAudioProcessor::writeEngineParameter (int index, float value) noexcept
+{
+    switch (index)
+    {
+        case 0: engine->setInput (value); break;
+        case 1: engine->setAttack (value); break;
+        case 2: engine->setRelease (value); break;
+        case 3: engine->setOutput (value); break;
+        case 4: engine->setRatioPreset (truncateToInt (value)); break;
+        case 5: engine->setDistortionMode (truncateToInt (value)); break;
+        case 6: engine->setFilterMode (truncateToInt (value)); break;
+        case 7: engine->setWetDry (value); break;
+        case 8: engine->setGc (value); break;
+        default: break;
+    }
+}
+
+void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
+{
+    for (int index = 0; index < numParameters; ++index)
+        writeEngineParameter (index, storedValue (index)->load (relaxed));
+}
+
+int MyTestAudioProcessor::truncateToInt (float value) noexcept
+{
+    if (std::isnan (value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<int>::max();
+    if (value < -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return (int) value;
+}
+
+//==============================================================================
+int MyTestAudioProcessor::getNumPrograms()                                  { return 0; }
+int MyTestAudioProcessor::getCurrentProgram()                               { return 0; }
+void MyTestAudioProcessor::setCurrentProgram (int)                          {}
+const juce::String MyTestAudioProcessor::getProgramName (int)               { return {}; }
+void MyTestAudioProcessor::changeProgramName (int, const juce::String&)     {}
+
+//==============================================================================
+void MyTestAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement root ("Root");
+    for (int index = 0; index < numSavedParameters; ++index)
+        root.createNewChildElement (savedNames[index])->addTextElement (juce::String ((double) getParameter (index)));
+
+    // The framework's binary wrapping (magic number, length, UTF-8 text, a zero byte), with the
+    // document on one line and without an XML declaration.
+    destData.reset();
+    {
+        juce::MemoryOutputStream out (destData, false);
+        out.writeInt ((int) stateMagic);
+        out.writeInt (0);
+        root.writeTo (out, juce::XmlElement::TextFormat().singleLine().withoutHeader());
+        out.writeByte (0);
+    }
+    const auto length = juce::ByteOrder::swapIfBigEndian ((juce::uint32) destData.getSize() - 9);
+    destData.copyFrom (&length, 4, sizeof (length));
+}
+
+void MyTestAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    const auto document = getXmlFromBinary (data, sizeInBytes);
+    if (document == nullptr)
+        return;
+
+    for (const auto* element : document->getChildIterator())
+    {
+        const auto& tag = element->getTagName();
+        for (const auto& candidate : restoreOrder)
+        {
+            if (tag.equalsIgnoreCase (candidate.name))
+            {
+                // Text that is not a number restores as 0, "nan" and "inf" included.
+                const auto value = (float) element->getAllSubText().getDoubleValue();
+                setParameter (candidate.index, std::isfinite (value) ? value : 0.0f);
+                break;
+            }
+        }
+    }
+
+    sendChangeMessage();
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new MyTestAudioProcessor();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "CompressorCore.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <memory>
+
+/**
+    VELK's audio processor: owns the compressor engine, stores the nine parameter values, walks
+    every audio block through the engine one sample pair at a time, saves and restores the
+    settings, and creates the editor.
+
+    Parameters (index, name, default): 0 "Input" 0.5, 1 "Attack" 1.0, 2 "Release" 0.1,
+    3 "Output" 0.54, 4 "Ratio" 1 (presets 1 to 6), 5 "Distortion" 0 (modes 0 to 4), 6 "Filter" 0
+    (modes 0 to 3), 7 "Wet/Dry" 0.5, 8 "Gc" 0.5. Ratio, Distortion and Filter are whole numbers
+    carried in the float and truncated toward zero; no value is clamped or rescaled. Every write,
+    from the host, the editor or a state restore, goes through setParameter, which stores the
+    value and writes the engine at once. "Wet/Dry" and "Gc" are stored and reported only.
+
+    Threads: processBlock runs on the audio thread under the callback lock; parameter writes may
+    come from any thread without a lock (the stored values and the engine's fields are atomics);
+    the editor, state save and restore and the change broadcast run on the message thread.
+*/
+class MyTestAudioProcessor : public juce::AudioProcessor,
+                             public juce::ChangeBroadcaster
+{
+public:
+    static constexpr int numParameters = 9;
+
+    MyTestAudioProcessor();
+    ~MyTestAudioProcessor() override;
+
+    //==============================================================================
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+
+    const juce::String getInputChannelName (int channelIndex) const override;
+    const juce::String getOutputChannelName (int channelIndex) const override;
+    bool isInputChannelStereoPair (int index) const override;
+    bool isOutputChannelStereoPair (int index) const override;
+    bool silenceInProducesSilenceOut() const override;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    //==============================================================================
+    int getNumParameters() override;
+    const juce::String getParameterName (int index) override;
+    float getParameter (int index) override;
+    const juce::String getParameterText (int index) override;
+    void setParameter (int index, float newValue) override;
+
+    // The framework's forms with a maximum length cut the results above.
+    using juce::AudioProcessor::getParameterName;
+    using juce::AudioProcessor::getParameterText;
+
+    //==============================================================================
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    //==============================================================================
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==============================================================================
+    /** The engine, for the editor's lamp and meter; it lives as long as the processor. */
+    CompressorCore& getEngine() noexcept { return *engine; }
+
+    /** Truncation toward zero to an int, defined for every float: NaN gives 0 and values
+        beyond the int range saturate. */
+    static int truncateToInt (float value) noexcept;
+
+private:
+    void writeEngineParameter (int index, float value) noexcept;
+    void sendAllParametersToEngine() noexcept;
+
+    float lastSampleRate = 44100.0f;
+    std::unique_ptr<CompressorCore> engine;
+    std::atomic<float> inputValue { 0.5f }, attackValue { 1.0f }, releaseValue { 0.1f }, outputValue { 0.54f },
+                       ratioValue { 1.0f }, distortionValue { 0.0f }, filterValue { 0.0f }, wetDryValue { 0.5f },
+                       gcValue { 0.5f };
+    float* leftSamplePtr = nullptr;
+    float* rightSamplePtr = nullptr;
+
+    std::atomic<float>* storedValue (int index) noexcept;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyTestAudioProcessor)
+};
