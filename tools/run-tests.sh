@@ -8,6 +8,15 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 jobs="$(nproc)"
 
+# The editor tests need an X server; without a display, start a virtual one.
+if [ -z "${DISPLAY:-}" ]; then
+    export DISPLAY=:97
+    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfbPid=$!
+    trap 'kill "$xvfbPid" 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"

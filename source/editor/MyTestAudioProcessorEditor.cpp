@@ -5,7 +5,7 @@
 MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* processor)
     : juce::AudioProcessorEditor (processor)
 {
-    setSize (300, 600);
+    setSize (width, height);
 }
 
 MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor() = default;
@@ -13,4 +13,7 @@ MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor() = default;
 void MyTestAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);
+    g.setColour (juce::Colours::white);
+    g.setFont (40.0f);
+    g.drawText ("VELK", getLocalBounds().removeFromTop (100), juce::Justification::centred);
 }

@@ -8,6 +8,8 @@ class MyTestAudioProcessor;
 class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor
 {
 public:
+    static constexpr int width = 300, height = 600;
+
     explicit MyTestAudioProcessorEditor (MyTestAudioProcessor* processor);
     ~MyTestAudioProcessorEditor() override;
 

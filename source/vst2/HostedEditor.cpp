@@ -1,0 +1,38 @@
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+#include "HostedEditor.h"
+
+#include <juce_audio_plugin_client/utility/juce_LinuxMessageThread.h>
+
+struct HostedEditor::EventLoop
+{
+    juce::SharedResourcePointer<juce::HostDrivenEventLoop> loop;
+};
+
+HostedEditor::HostedEditor (juce::AudioProcessor& processor, void* parentWindow)
+    : eventLoop (std::make_unique<EventLoop>())
+{
+    editor.reset (processor.createEditorIfNeeded());
+    if (editor == nullptr)
+        return;
+
+    editor->setVisible (false);
+    editor->addToDesktop (0, parentWindow);
+
+    // Tell the X server at once, before the host moves or resizes its window.
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    auto* x11 = juce::X11Symbols::getInstance();
+    x11->xReparentWindow (display, (::Window) editor->getWindowHandle(), (::Window) (juce::pointer_sized_uint) parentWindow, 0, 0);
+    x11->xFlush (display);
+
+    editor->setVisible (true);
+}
+
+HostedEditor::~HostedEditor()
+{
+    editor = nullptr;
+}
+
+void HostedEditor::idle()
+{
+    eventLoop->loop->processPendingEvents();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+
+/**
+    The processor's editor, embedded in a window that the host owns (an X11 window id). While it
+    is open, the host's window thread is the framework's message thread: the host's idle
+    requests run the message loop, which paints the editor and runs its timers. When it closes,
+    the plug-in's own background message thread takes over again.
+*/
+class HostedEditor
+{
+public:
+    HostedEditor (juce::AudioProcessor& processor, void* parentWindow);
+    ~HostedEditor();
+
+    /** Dispatches whatever the message loop has pending; called on the host's idle request. */
+    void idle();
+
+    juce::AudioProcessorEditor* getEditor() const noexcept { return editor.get(); }
+
+private:
+    struct EventLoop;
+    std::unique_ptr<EventLoop> eventLoop; // first in, last out: it outlives the editor
+    std::unique_ptr<juce::AudioProcessorEditor> editor;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HostedEditor)
+};

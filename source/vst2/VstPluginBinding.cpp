@@ -1,0 +1,349 @@
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+#include "VstPluginBinding.h"
+
+#include "HostedEditor.h"
+#include "MyTestAudioProcessorEditor.h"
+
+#include <juce_audio_plugin_client/utility/juce_LinuxMessageThread.h>
+
+#include <cstring>
+
+// The index-based parameter interface of the framework is marked deprecated; VST 2.4 is
+// index-based, so the binding uses it on purpose.
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+using namespace vst2;
+
+/** The framework's GUI support, and its message thread while no editor is open. */
+struct VstPluginBinding::Framework
+{
+    juce::ScopedJuceInitialiser_GUI initialiser;
+    juce::SharedResourcePointer<juce::MessageThread> messageThread;
+};
+
+namespace
+{
+void copyText (const juce::String& text, void* destination, int maxBytesWithTerminator)
+{
+    if (destination != nullptr)
+        text.copyToUTF8 (static_cast<char*> (destination), (size_t) maxBytesWithTerminator);
+}
+
+vst2::VstIntPtr canDo (const char* text)
+{
+    if (text == nullptr)
+        return 0;
+
+    for (const char* no : { "receiveVstEvents", "receiveVstMidiEvent", "receiveVstMidiEvents", "sendVstEvents",
+                            "sendVstMidiEvent", "sendVstMidiEvents", "openCloseAnyThread" })
+        if (std::strcmp (text, no) == 0)
+            return -1;
+
+    for (const char* yes : { "receiveVstTimeInfo", "conformsToWindowRules", "bypass" })
+        if (std::strcmp (text, yes) == 0)
+            return 1;
+
+    return 0;
+}
+} // namespace
+
+//==============================================================================
+vst2::AEffect* VstPluginBinding::createEffect (vst2::audioMasterCallback host)
+{
+    try
+    {
+        juce::ScopedJuceInitialiser_GUI initialiser;
+        // The processor is made on the calling thread, which is the message thread meanwhile.
+        juce::SharedResourcePointer<juce::HostDrivenEventLoop> eventLoop;
+
+        if (host == nullptr || host (nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+            return nullptr;
+
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_VST);
+        std::unique_ptr<juce::AudioProcessor> processor (createPluginFilter());
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+
+        if (processor == nullptr)
+            return nullptr;
+
+        return (new VstPluginBinding (host, std::move (processor)))->getEffect();
+    }
+    catch (...)
+    {
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+        return nullptr;
+    }
+}
+
+VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host, std::unique_ptr<juce::AudioProcessor> newProcessor)
+    : framework (std::make_unique<Framework>()),
+      hostCallback (host),
+      processor (std::move (newProcessor))
+{
+    processor->setPlayConfigDetails (2, 2, 0.0, 0);
+    processor->addListener (this);
+
+    effect.magic = kEffectMagic;
+    effect.dispatcher = dispatcherCallback;
+    effect.process = nullptr;
+    effect.setParameter = setParameterCallback;
+    effect.getParameter = getParameterCallback;
+    effect.numPrograms = processor->getNumPrograms();
+    effect.numParams = processor->getNumParameters();
+    effect.numInputs = 2;
+    effect.numOutputs = 2;
+    effect.flags = effFlagsHasEditor | effFlagsCanReplacing;
+    if (processor->getTailLengthSeconds() <= 0.0)
+        effect.flags |= effFlagsNoSoundInStop;
+    effect.flags |= effFlagsProgramChunks;
+    effect.initialDelay = processor->getLatencySamples();
+    effect.ioRatio = 1.0f;
+    effect.object = this;
+    effect.uniqueID = uniqueId;
+    effect.version = versionNumber;
+    effect.processReplacing = processReplacingCallback;
+    effect.processDoubleReplacing = nullptr;
+
+    editorRect = { 0, 0, (vst2::VstInt16) MyTestAudioProcessorEditor::height, (vst2::VstInt16) MyTestAudioProcessorEditor::width };
+    reserveScratch (4096);
+}
+
+VstPluginBinding::~VstPluginBinding()
+{
+    const juce::MessageManagerLock lock;
+    processor->removeListener (this);
+    editor = nullptr;
+    processor = nullptr;
+}
+
+VstPluginBinding* VstPluginBinding::bindingOf (vst2::AEffect* e) noexcept
+{
+    return e != nullptr ? static_cast<VstPluginBinding*> (e->object) : nullptr;
+}
+
+//==============================================================================
+vst2::VstIntPtr VstPluginBinding::dispatcherCallback (vst2::AEffect* e, vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt)
+{
+    auto* binding = bindingOf (e);
+    if (binding == nullptr)
+        return 0;
+
+    if (opcode == effClose)
+    {
+        delete binding;
+        return 1;
+    }
+
+    return binding->dispatch (opcode, index, value, ptr, opt);
+}
+
+void VstPluginBinding::processReplacingCallback (vst2::AEffect* e, float** inputs, float** outputs, vst2::VstInt32 numFrames)
+{
+    if (auto* binding = bindingOf (e))
+        binding->processReplacing (inputs, outputs, numFrames);
+}
+
+void VstPluginBinding::setParameterCallback (vst2::AEffect* e, vst2::VstInt32 index, float value)
+{
+    if (auto* binding = bindingOf (e))
+        binding->processor->setParameter (index, value);
+}
+
+float VstPluginBinding::getParameterCallback (vst2::AEffect* e, vst2::VstInt32 index)
+{
+    auto* binding = bindingOf (e);
+    return binding != nullptr ? binding->processor->getParameter (index) : 0.0f;
+}
+
+//==============================================================================
+vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt)
+{
+    switch (opcode)
+    {
+        case effOpen:               return 0;
+        case effGetProgram:         return processor->getCurrentProgram();
+        case effSetProgram:         processor->setCurrentProgram ((int) value); return 0;
+
+        case effGetParamName:       copyText (processor->getParameterName (index, kVstMaxParamNameLength), ptr, kVstMaxParamNameLength); return 0;
+        case effGetParamDisplay:    copyText (processor->getParameterText (index, kVstMaxParamDisplayLength), ptr, kVstMaxParamDisplayLength); return 0;
+        case effGetParamLabel:      copyText ({}, ptr, kVstMaxParamDisplayLength); return 0;
+        case effCanBeAutomated:     return processor->isParameterAutomatable (index) ? 1 : 0;
+
+        case effSetSampleRate:      hostSampleRate = (double) opt; return 0;
+        case effSetBlockSize:       hostBlockSize = (int) value; return 0;
+        case effMainsChanged:       if (value != 0) resume(); else suspend(); return 0;
+
+        case effGetEffectName:
+        case effGetProductString:   copyText (processor->getName(), ptr, kVstMaxNameLength); return 1;
+        case effGetVendorString:    copyText ("Brovanta", ptr, kVstMaxNameLength); return 1;
+        case effGetVendorVersion:   return versionNumber;
+        case effGetPlugCategory:    return kPlugCategEffect;
+        case effGetVstVersion:      return kVstVersion;
+        case effVendorSpecific:     return 0;
+        case effCanDo:              return canDo (static_cast<const char*> (ptr));
+        case effGetTailSize:        return (vst2::VstIntPtr) juce::roundToInt (processor->getSampleRate() * processor->getTailLengthSeconds());
+        case effSetBypass:          bypassed = value != 0; return 1;
+
+        case effGetSpeakerArrangement:
+            if (value != 0) *reinterpret_cast<vst2::VstSpeakerArrangement**> (value) = nullptr;
+            if (ptr != nullptr) *static_cast<vst2::VstSpeakerArrangement**> (ptr) = nullptr;
+            return 0;
+
+        case effSetSpeakerArrangement:
+            return setSpeakerArrangement (reinterpret_cast<const vst2::VstSpeakerArrangement*> (value), static_cast<const vst2::VstSpeakerArrangement*> (ptr));
+
+        case effGetInputProperties:  return getPinProperties (true, index, static_cast<vst2::VstPinProperties*> (ptr));
+        case effGetOutputProperties: return getPinProperties (false, index, static_cast<vst2::VstPinProperties*> (ptr));
+
+        case effGetChunk:
+            if (ptr == nullptr)
+                return 0;
+            processor->getStateInformation (chunk);
+            *static_cast<void**> (ptr) = chunk.getData();
+            return (vst2::VstIntPtr) chunk.getSize();
+
+        case effSetChunk:
+            if (ptr != nullptr && value > 0 && value <= std::numeric_limits<int>::max())
+                processor->setStateInformation (ptr, (int) value);
+            return 0;
+
+        case effEditGetRect:
+            if (ptr == nullptr)
+                return 0;
+            *static_cast<vst2::ERect**> (ptr) = &editorRect;
+            return 1;
+
+        case effEditOpen:
+            editor = nullptr;
+            if (ptr == nullptr)
+                return 0;
+            editor = std::make_unique<HostedEditor> (*processor, ptr);
+            return editor->getEditor() != nullptr ? 1 : 0;
+
+        case effEditClose:
+            editor = nullptr;
+            return 0;
+
+        case effEditIdle:
+            if (editor != nullptr)
+                editor->idle();
+            return 0;
+
+        default:
+            return 0;
+    }
+}
+
+//==============================================================================
+void VstPluginBinding::resume()
+{
+    const double rate = hostSampleRate > 0.0 ? hostSampleRate : 44100.0;
+    reserveScratch (hostBlockSize);
+    processor->setPlayConfigDetails (effect.numInputs, effect.numOutputs, rate, hostBlockSize);
+    processor->prepareToPlay (rate, hostBlockSize);
+}
+
+void VstPluginBinding::suspend()
+{
+    processor->releaseResources();
+}
+
+void VstPluginBinding::reserveScratch (int numFrames)
+{
+    const juce::ScopedLock lock (processor->getCallbackLock());
+    scratch.setSize (2, juce::jmax (numFrames, scratch.getNumSamples(), 512));
+}
+
+void VstPluginBinding::processReplacing (float** inputs, float** outputs, int numFrames) noexcept
+{
+    if (outputs == nullptr || numFrames <= 0)
+        return;
+
+    const int numInputs = effect.numInputs, numOutputs = effect.numOutputs;
+    const juce::ScopedLock lock (processor->getCallbackLock());
+
+    if (processor->isSuspended())
+    {
+        for (int channel = 0; channel < numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::memset (outputs[channel], 0, sizeof (float) * (size_t) numFrames);
+        return;
+    }
+
+    // The processor works in place on a copy of the inputs, which is safe whatever the host's
+    // input and output buffers share; a block longer than the scratch space goes in pieces.
+    const int capacity = scratch.getNumSamples();
+    for (int start = 0; start < numFrames; start += capacity)
+    {
+        const int length = juce::jmin (capacity, numFrames - start);
+        juce::AudioBuffer<float> block (scratch.getArrayOfWritePointers(), juce::jmax (numInputs, numOutputs), length);
+
+        for (int channel = 0; channel < block.getNumChannels(); ++channel)
+        {
+            if (channel < numInputs && inputs != nullptr && inputs[channel] != nullptr)
+                block.copyFrom (channel, 0, inputs[channel] + start, length);
+            else
+                block.clear (channel, 0, length);
+        }
+
+        if (bypassed.load (std::memory_order_relaxed))
+            processor->processBlockBypassed (block, noMidi);
+        else
+            processor->processBlock (block, noMidi);
+
+        for (int channel = 0; channel < numOutputs; ++channel)
+            if (outputs[channel] != nullptr)
+                std::memcpy (outputs[channel] + start, block.getReadPointer (channel), sizeof (float) * (size_t) length);
+    }
+}
+
+vst2::VstIntPtr VstPluginBinding::setSpeakerArrangement (const vst2::VstSpeakerArrangement* input, const vst2::VstSpeakerArrangement* output)
+{
+    if (input == nullptr || output == nullptr)
+        return 0;
+
+    const int ins = input->numChannels, outs = output->numChannels;
+    if (! ((ins == 1 && outs == 1) || (ins == 2 && outs == 2)))
+        return 0;
+
+    const juce::ScopedLock lock (processor->getCallbackLock());
+    hasSpeakerArrangement = true;
+    inputArrangement = input->type;
+    outputArrangement = output->type;
+    effect.numInputs = ins;
+    effect.numOutputs = outs;
+    processor->setPlayConfigDetails (ins, outs, processor->getSampleRate(), processor->getBlockSize());
+    return 1;
+}
+
+vst2::VstIntPtr VstPluginBinding::getPinProperties (bool isInput, int pin, vst2::VstPinProperties* properties) const
+{
+    if (properties == nullptr || pin < 0 || pin > 1)
+        return 0;
+
+    std::memset (properties, 0, sizeof (*properties));
+    const auto name = isInput ? processor->getInputChannelName (pin) : processor->getOutputChannelName (pin);
+    copyText (name, properties->label, kVstMaxLabelLength);
+    copyText (name, properties->shortLabel, kVstMaxShortLabelLength);
+
+    if (hasSpeakerArrangement)
+    {
+        properties->flags = kVstPinUseSpeaker;
+        properties->arrangementType = isInput ? inputArrangement : outputArrangement;
+    }
+    else
+    {
+        const bool stereo = isInput ? processor->isInputChannelStereoPair (pin) : processor->isOutputChannelStereoPair (pin);
+        properties->flags = kVstPinIsActive | (stereo ? kVstPinIsStereo : 0);
+    }
+    return 1;
+}
+
+//==============================================================================
+void VstPluginBinding::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)
+{
+    if (hostCallback != nullptr)
+        hostCallback (&effect, audioMasterAutomate, index, 0, nullptr, newValue);
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
