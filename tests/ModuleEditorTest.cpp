@@ -70,9 +70,63 @@ public:
         return { seen.size(), white };
     }
 
+    ::Window firstChild()
+    {
+        ::Window root, parent, *children = nullptr, child = 0;
+        unsigned int count = 0;
+        XQueryTree (display, window, &root, &parent, &children, &count);
+        if (children != nullptr)
+        {
+            child = count > 0 ? children[0] : 0;
+            XFree (children);
+        }
+        return child;
+    }
+
+    /** A mouse drag inside the editor's window, as the X server would report it. */
+    void drag (int x, int y, int dy)
+    {
+        const ::Window target = firstChild();
+        XEvent event {};
+        event.xbutton.display = display;
+        event.xbutton.window = target;
+        event.xbutton.root = DefaultRootWindow (display);
+        event.xbutton.same_screen = True;
+        event.xbutton.x = x;
+        event.xbutton.y = y;
+        event.xbutton.button = Button1;
+        event.type = ButtonPress;
+        XSendEvent (display, target, True, ButtonPressMask, &event);
+        for (int step = 1; step <= 4; ++step)
+        {
+            XEvent motion {};
+            motion.type = MotionNotify;
+            motion.xmotion.display = display;
+            motion.xmotion.window = target;
+            motion.xmotion.root = event.xbutton.root;
+            motion.xmotion.same_screen = True;
+            motion.xmotion.x = x;
+            motion.xmotion.y = y + dy * step / 4;
+            motion.xmotion.state = Button1Mask;
+            XSendEvent (display, target, True, PointerMotionMask, &motion);
+        }
+        event.type = ButtonRelease;
+        event.xbutton.y = y + dy;
+        event.xbutton.state = Button1Mask;
+        XSendEvent (display, target, True, ButtonReleaseMask, &event);
+        XFlush (display);
+    }
+
     Display* display = nullptr;
     ::Window window = 0;
 };
+
+/** The host's one window and X connection, kept for the whole run as a host keeps its own. */
+HostWindow& hostWindow()
+{
+    static HostWindow window;
+    return window;
+}
 
 void idleFor (Plugin& plugin, int milliseconds)
 {
@@ -88,7 +142,7 @@ void idleFor (Plugin& plugin, int milliseconds)
 TEST (ModuleEditor, OpensInTheHostWindowClosesAndReopens)
 {
     ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
-    HostWindow host;
+    auto& host = hostWindow();
     ASSERT_NE (host.display, nullptr);
 
     Plugin plugin;
@@ -118,7 +172,7 @@ TEST (ModuleEditor, OpensInTheHostWindowClosesAndReopens)
 TEST (ModuleEditor, ClosingThePluginWithItsEditorOpen)
 {
     ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
-    HostWindow host;
+    auto& host = hostWindow();
     ASSERT_NE (host.display, nullptr);
 
     for (int round = 0; round < 3; ++round)
@@ -130,4 +184,29 @@ TEST (ModuleEditor, ClosingThePluginWithItsEditorOpen)
         XSync (host.display, False);
         EXPECT_EQ (host.numChildren(), 0);
     }
+}
+
+TEST (ModuleEditor, KnobDragsReachTheHostsAutomation)
+{
+    ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
+    auto& host = hostWindow();
+    ASSERT_NE (host.display, nullptr);
+
+    Plugin plugin;
+    ASSERT_EQ (plugin.dispatch (vst2::effEditOpen, 0, 0, reinterpret_cast<void*> (host.window)), 1);
+    idleFor (plugin, 300);
+    hostLog().automations.clear();
+
+    // Drag the Output knob (at 107, 434, 128 x 128) upwards.
+    const float before = plugin.getParameter (3);
+    host.drag (171, 498, -60);
+    idleFor (plugin, 300);
+
+    ASSERT_FALSE (hostLog().automations.empty());
+    const auto& last = hostLog().automations.back();
+    EXPECT_EQ (last.effect, plugin.effect);
+    EXPECT_EQ (last.index, 3);
+    EXPECT_GT (plugin.getParameter (3), before);
+    EXPECT_EQ (last.value, plugin.getParameter (3));
+    plugin.dispatch (vst2::effEditClose);
 }

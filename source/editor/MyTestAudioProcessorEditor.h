@@ -1,20 +1,62 @@
 #pragma once
 
+#include "FilmStripKnob.h"
+#include "Meter2Custom.h"
+#include "PeakLed.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
 
 class MyTestAudioProcessor;
 
-/** VELK's window: a fixed 300 x 600 panel. */
-class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor
+/**
+    VELK's window: a fixed 300 x 600 panel with seven film-strip knobs for parameters 0 to 6, the
+    clip lamp, the gain-reduction meter, a version label and a link to the maker's support page.
+
+    Knobs write their values to the processor with setParameterNotifyingHost (so the host hears
+    of it). They take the processor's values when the editor is built and whenever the processor
+    broadcasts a change (after a state restore); host automation does not move them.
+*/
+class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                   public juce::Slider::Listener,
+                                   public juce::ChangeListener
 {
 public:
     static constexpr int width = 300, height = 600;
+
+    /** The maker's support page (a placeholder until the real address is known). */
+    static constexpr const char* supportUrl = "https://support.velk.example/";
 
     explicit MyTestAudioProcessorEditor (MyTestAudioProcessor* processor);
     ~MyTestAudioProcessorEditor() override;
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
+    void sliderValueChanged (juce::Slider* slider) override;
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+
+    /** The knob for parameter 0 to 6, or null. */
+    FilmStripKnob* getKnob (int parameterIndex) const noexcept;
+    PeakLed* getPeakLed() const noexcept { return peakLed.get(); }
+    Meter2Custom* getMeter() const noexcept { return meter.get(); }
+    juce::HyperlinkButton* getLinkButton() const noexcept { return linkButton.get(); }
+    juce::Label* getVersionLabel() const noexcept { return versionLabel.get(); }
+    juce::TooltipWindow& getTooltipWindow() noexcept { return tooltipWindow; }
 
 private:
+    std::unique_ptr<FilmStripKnob> createKnob (int x, int y, MyTestAudioProcessor* processor, juce::Image strip,
+                                               int parameterIndex, float minimum, float maximum, float interval);
+
+    MyTestAudioProcessor& processor;
+
+    std::unique_ptr<PeakLed> peakLed;
+    std::unique_ptr<juce::HyperlinkButton> linkButton;
+    std::unique_ptr<Meter2Custom> meter;
+    std::unique_ptr<FilmStripKnob> distortionKnob, ratioKnob, filterKnob, inputKnob, attackKnob, releaseKnob, outputKnob;
+    juce::TooltipWindow tooltipWindow;
+    std::unique_ptr<juce::Label> versionLabel;
+    juce::Image backgroundImage;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyTestAudioProcessorEditor)
 };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+class MyTestAudioProcessor;
+
+/**
+    The clip lamp. Every 50 ms it takes the engine's clip flag (test and clear); a clip restarts
+    the hold count, else the count rises to 20. The lamp is lit while the count is below 20, so
+    one clip lights it for a second. The count lives in the engine, so a clip while no editor is
+    open shows on the first tick of the next one. Repaints only when it changes state.
+*/
+class PeakLed : public juce::Component,
+                private juce::Timer
+{
+public:
+    PeakLed (const juce::String& componentName, juce::Image image, MyTestAudioProcessor* processor);
+    ~PeakLed() override;
+
+    bool isLit() const noexcept { return lit; }
+
+    void paint (juce::Graphics& g) override;
+    void timerCallback() override;
+
+    static constexpr int holdTicks = 20;
+
+private:
+    juce::Image image;
+    int frameWidth, frameHeight;
+    MyTestAudioProcessor* processor;
+    bool lit = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PeakLed)
+};
