@@ -20,21 +20,7 @@ struct EngineMirror
             set (i, defaults[i]);
     }
 
-    void set (int index, float value)
-    {
-        switch (index)
-        {
-            case 0: engine.setInput (value); break;
-            case 1: engine.setAttack (value); break;
-            case 2: engine.setRelease (value); break;
-            case 3: engine.setOutput (value); break;
-            case 4: engine.setRatioPreset ((int) value); break;
-            case 5: engine.setDistortionMode ((int) value); break;
-            case 6: engine.setFilterMode ((int) value); break;
-            case 7: engine.setWetDry (value); break;
-            default: engine.setGc (value); break;
-        }
-    }
+    void set (int index, float value) { engine.applyParameter (index, value); }
 
     std::vector<std::vector<float>> process (std::vector<std::vector<float>> io)
     {

@@ -139,6 +139,7 @@ void CompressorCore::prepare (float sampleRate) noexcept
     distortionMode.store (0, relaxed);
     gc.store (1.0f, relaxed);
     makeupGain = 1.0f;
+    lastGain = 1.0f;
 
     detectorLeft.prepare (sampleRate, 1.0f, 0.1f);
     detectorRight.prepare (sampleRate, attackMs.load (relaxed), releaseMs.load (relaxed));
@@ -213,6 +214,34 @@ void CompressorCore::setRatioPreset (int preset) noexcept
         case 1:
         default: ratio.store (1, relaxed); kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
     }
+}
+
+void CompressorCore::applyParameter (int index, float value) noexcept
+{
+    switch (index)
+    {
+        case 0: setInput (value); break;
+        case 1: setAttack (value); break;
+        case 2: setRelease (value); break;
+        case 3: setOutput (value); break;
+        case 4: setRatioPreset (truncateToInt (value)); break;
+        case 5: setDistortionMode (truncateToInt (value)); break;
+        case 6: setFilterMode (truncateToInt (value)); break;
+        case 7: setWetDry (value); break;
+        case 8: setGc (value); break;
+        default: break;
+    }
+}
+
+int CompressorCore::truncateToInt (float value) noexcept
+{
+    if (std::isnan (value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<int>::max();
+    if (value < -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return (int) value;
 }
 
 void CompressorCore::setDistortionMode (int mode) noexcept { distortionMode.store (mode, relaxed); }
@@ -388,6 +417,7 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft);
     const float envelopeRight = detectorRight.processEnvelope (sidechainRight);
     const float gain = linkedGain (envelopeLeft, envelopeRight, ratioNow, limiterNow);
+    lastGain = gain;
 
     // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
     sidechainRight = (sidechainLeft + sidechainRight) * 0.5f;

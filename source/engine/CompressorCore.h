@@ -67,6 +67,17 @@ public:
     /** Stored only; no stage reads it. */
     void setGc (float value) noexcept;
 
+    /**
+        The write of parameter 0 to 8 (Input, Attack, Release, Output, Ratio, Distortion, Filter,
+        Wet/Dry, Gc), as a float in the parameter's own units: Ratio, Distortion and Filter are
+        truncated toward zero to whole numbers. Other indices change nothing.
+    */
+    void applyParameter (int index, float value) noexcept;
+
+    /** Truncation toward zero to an int, defined for every float: NaN gives 0 and values beyond
+        the int range saturate. */
+    static int truncateToInt (float value) noexcept;
+
     /** The clip lamp's test-and-clear of clipFlag. */
     bool takeClipFlag() noexcept { return clipFlag.exchange (false, std::memory_order_relaxed); }
 
@@ -104,6 +115,10 @@ public:
     float sidechainRight = 0.0f;
     std::atomic<std::int32_t> clipHold { 200 };
     std::atomic<bool> clipFlag { false };
+
+    /** The linear gain of the compressor on the last sample (1: no reduction), for tools that
+        watch the engine; audio-thread only. */
+    float lastGain = 1.0f;
 
     LevelDetector detectorLeft, detectorRight;
     HighPassBiquad highPassLeft { 44100.0f }, highPassRight { 44100.0f };

@@ -3,7 +3,6 @@
 #include "MyTestAudioProcessorEditor.h"
 
 #include <cmath>
-#include <limits>
 
 // The nine parameters use the framework's index-based parameter interface, which it marks as
 // deprecated; this file implements it on purpose.
@@ -186,42 +185,14 @@ void MyTestAudioProcessor::setParameter (int index, float newValue)
         return;
 
     // Ratio is stored as its preset number; every other value as received.
-    value->store (index == 4 ? (float) truncateToInt (newValue) : newValue, relaxed);
-    writeEngineParameter (index, newValue);
-}
-
-void MyTestAudioProcessor::writeEngineParameter (int index, float value) noexcept
-{
-    switch (index)
-    {
-        case 0: engine->setInput (value); break;
-        case 1: engine->setAttack (value); break;
-        case 2: engine->setRelease (value); break;
-        case 3: engine->setOutput (value); break;
-        case 4: engine->setRatioPreset (truncateToInt (value)); break;
-        case 5: engine->setDistortionMode (truncateToInt (value)); break;
-        case 6: engine->setFilterMode (truncateToInt (value)); break;
-        case 7: engine->setWetDry (value); break;
-        case 8: engine->setGc (value); break;
-        default: break;
-    }
+    value->store (index == 4 ? (float) CompressorCore::truncateToInt (newValue) : newValue, relaxed);
+    engine->applyParameter (index, newValue);
 }
 
 void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
 {
     for (int index = 0; index < numParameters; ++index)
-        writeEngineParameter (index, storedValue (index)->load (relaxed));
-}
-
-int MyTestAudioProcessor::truncateToInt (float value) noexcept
-{
-    if (std::isnan (value))
-        return 0;
-    if (value >= 2147483648.0f)
-        return std::numeric_limits<int>::max();
-    if (value < -2147483648.0f)
-        return std::numeric_limits<int>::min();
-    return (int) value;
+        engine->applyParameter (index, storedValue (index)->load (relaxed));
 }
 
 //==============================================================================

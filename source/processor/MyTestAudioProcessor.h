@@ -77,12 +77,10 @@ public:
     /** The engine, for the editor's lamp and meter; it lives as long as the processor. */
     CompressorCore& getEngine() noexcept { return *engine; }
 
-    /** Truncation toward zero to an int, defined for every float: NaN gives 0 and values
-        beyond the int range saturate. */
-    static int truncateToInt (float value) noexcept;
+    /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
+    static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 
 private:
-    void writeEngineParameter (int index, float value) noexcept;
     void sendAllParametersToEngine() noexcept;
 
     float lastSampleRate = 44100.0f;
