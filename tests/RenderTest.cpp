@@ -1,0 +1,221 @@
+// velk-render as a user runs it: files in, files out, the plug-in loaded through its entry point.
+
+#include "CompressorCore.h"
+#include "TestSignals.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+#include <juce_graphics/juce_graphics.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct Run
+{
+    int exitCode;
+    juce::String output;
+};
+
+Run render (const juce::StringArray& arguments)
+{
+    juce::ChildProcess process;
+    juce::StringArray command { VELK_RENDER_PATH };
+    command.addArray (arguments);
+    if (! process.start (command))
+        return { -1, "could not start" };
+    const auto output = process.readAllProcessOutput();
+    process.waitForProcessToFinish (60000);
+    return { (int) process.getExitCode(), output };
+}
+
+class Folder
+{
+public:
+    Folder() : folder (juce::File::createTempFile ("velk-render-test")) { folder.createDirectory(); }
+    ~Folder() { folder.deleteRecursively(); }
+    juce::String path (const char* name) const { return folder.getChildFile (name).getFullPathName(); }
+    juce::File file (const char* name) const { return folder.getChildFile (name); }
+    int numFiles() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles) ; }
+    int numAllFiles() const { return (int) folder.findChildFiles (juce::File::findFilesAndDirectories, false, "*").size(); }
+
+private:
+    juce::File folder;
+};
+
+juce::AudioBuffer<float> noise (int channels, int samples, std::uint32_t seed)
+{
+    juce::AudioBuffer<float> buffer (channels, samples);
+    NoiseSource source (seed);
+    for (int c = 0; c < channels; ++c)
+        for (int i = 0; i < samples; ++i)
+            buffer.setSample (c, i, 0.7f * source.next() * (i % 20000 < 8000 ? 1.0f : 0.2f));
+    return buffer;
+}
+
+bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& buffer, double rate, int bits = 32)
+{
+    file.deleteFile();
+    auto stream = std::make_unique<juce::FileOutputStream> (file);
+    std::unique_ptr<juce::AudioFormatWriter> writer (juce::WavAudioFormat().createWriterFor (stream.get(), rate, (unsigned int) buffer.getNumChannels(), bits, {}, 0));
+    if (writer == nullptr)
+        return false;
+    stream.release();
+    return writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
+}
+
+juce::AudioBuffer<float> readAudio (const juce::File& file, double* rate = nullptr)
+{
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    if (reader == nullptr)
+        return {};
+    juce::AudioBuffer<float> buffer ((int) reader->numChannels, (int) reader->lengthInSamples);
+    reader->read (&buffer, 0, buffer.getNumSamples(), 0, true, true);
+    if (rate != nullptr)
+        *rate = reader->sampleRate;
+    return buffer;
+}
+
+/** The engine given what the plug-in's processor gives it for these settings. */
+juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double rate, const std::vector<std::pair<int, float>>& settings)
+{
+    CompressorCore engine ((float) rate);
+    const float defaults[] = { 0.5f, 1.0f, 0.1f, 0.54f, 1.0f, 0.0f, 0.0f, 0.5f, 0.5f };
+    for (int i = 0; i < 9; ++i)
+        engine.applyParameter (i, defaults[i]);
+    for (auto [index, value] : settings)
+        engine.applyParameter (index, value);
+
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        float* left = buffer.getWritePointer (0) + i;
+        if (buffer.getNumChannels() == 2)
+        {
+            engine.processSample (left, buffer.getWritePointer (1) + i);
+        }
+        else
+        {
+            float copy = *left;
+            engine.processSample (left, &copy);
+        }
+    }
+    return buffer;
+}
+
+bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
+        return false;
+    for (int c = 0; c < a.getNumChannels(); ++c)
+        if (std::memcmp (a.getReadPointer (c), b.getReadPointer (c), sizeof (float) * (size_t) a.getNumSamples()) != 0)
+            return false;
+    return true;
+}
+} // namespace
+
+TEST (Render, FloatOutputEqualsTheEngineBitForBit)
+{
+    Folder folder;
+    const juce::StringArray settings { "--Ratio", "4", "--input", "0.8", "--DIST", "hot", "--filter", "schp", "--attack", "0.3" };
+    const std::vector<std::pair<int, float>> values { { 4, 3.0f }, { 0, 0.8f }, { 5, 2.0f }, { 6, 1.0f }, { 1, 0.3f } };
+
+    for (double rate : { 44100.0, 48000.0, 96000.0 })
+        for (int channels : { 1, 2 })
+        {
+            const auto input = noise (channels, 30000, (std::uint32_t) rate + (std::uint32_t) channels);
+            ASSERT_TRUE (writeWav (folder.file ("in.wav"), input, rate));
+            auto arguments = juce::StringArray { folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--block", "300" };
+            arguments.addArray (settings);
+            const auto run = render (arguments);
+            ASSERT_EQ (run.exitCode, 0) << run.output;
+            EXPECT_TRUE (run.output.contains ("largest gain reduction")) << run.output;
+            EXPECT_FALSE (run.output.contains ("disagreed")) << run.output;
+
+            double outputRate = 0.0;
+            const auto output = readAudio (folder.file ("out.wav"), &outputRate);
+            EXPECT_EQ (outputRate, rate);
+            EXPECT_TRUE (identical (output, throughEngine (input, rate, values))) << rate << " Hz, " << channels << " channels";
+        }
+}
+
+TEST (Render, SavedStateGivesTheSameOutputAndBlocksDoNotMatter)
+{
+    Folder folder;
+    ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 20000, 9u), 48000.0));
+    auto first = render ({ folder.path ("in.wav"), folder.path ("a.wav"), "--float", "--ratio", "lim", "--output", "0.3",
+                           "--release", "0.05", "--filter", "3", "--save-state", folder.path ("state.bin") });
+    ASSERT_EQ (first.exitCode, 0) << first.output;
+    ASSERT_TRUE (folder.file ("state.bin").existsAsFile());
+
+    auto second = render ({ folder.path ("in.wav"), folder.path ("b.wav"), "--float", "--state", folder.path ("state.bin"), "--block", "1" });
+    ASSERT_EQ (second.exitCode, 0) << second.output;
+    EXPECT_TRUE (identical (readAudio (folder.file ("a.wav")), readAudio (folder.file ("b.wav"))));
+
+    const auto list = render ({ "--state", folder.path ("state.bin"), "--list" });
+    ASSERT_EQ (list.exitCode, 0) << list.output;
+    EXPECT_TRUE (list.output.contains ("Ratio        6.000")) << list.output;
+    EXPECT_TRUE (list.output.contains ("Output       0.300")) << list.output;
+    EXPECT_TRUE (list.output.contains ("Gc")) << list.output;
+}
+
+TEST (Render, DemoWithPlotAndOtherFormats)
+{
+    Folder folder;
+    const auto demo = render ({ folder.path ("demo.flac"), "--plot", folder.path ("demo.png"), "--ratio", "8" });
+    ASSERT_EQ (demo.exitCode, 0) << demo.output;
+    EXPECT_TRUE (demo.output.contains ("built-in demo")) << demo.output;
+    const auto audio = readAudio (folder.file ("demo.flac"));
+    EXPECT_EQ (audio.getNumChannels(), 2);
+    EXPECT_GT (audio.getNumSamples(), 48000 * 4);
+    const auto plot = juce::ImageFileFormat::loadFrom (folder.file ("demo.png"));
+    EXPECT_EQ (plot.getWidth(), 1200);
+    EXPECT_EQ (plot.getHeight(), 600);
+
+    // AIFF in, 24-bit AIFF out.
+    ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 4000, 3u), 44100.0, 24));
+    ASSERT_EQ (render ({ folder.path ("in.wav"), folder.path ("mid.aiff") }).exitCode, 0);
+    const auto run = render ({ folder.path ("mid.aiff"), folder.path ("out.wav") });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_EQ (readAudio (folder.file ("out.wav")).getNumSamples(), 4000);
+}
+
+TEST (Render, BadInputGivesAnErrorAndWritesNothing)
+{
+    Folder folder;
+    ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 2000, 4u), 44100.0));
+    folder.file ("text.wav").replaceWithText ("not audio");
+    folder.file ("existing.wav").replaceWithText ("keep me");
+
+    struct Case { juce::StringArray arguments; const char* message; };
+    const Case cases[] = {
+        { { folder.path ("missing.wav"), folder.path ("out.wav") }, "no such file" },
+        { { folder.path ("text.wav"), folder.path ("out.wav") }, "cannot read" },
+        { { folder.path ("in.wav"), folder.path ("out.xyz") }, "use .wav, .aiff or .flac" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--loudness", "3" }, "unknown setting --loudness" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--input", "0.5x" }, "not a number" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--ratio", "3" }, "not a ratio" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--block", "0" }, "block size" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--module", folder.path ("none.so") }, "cannot load the plug-in module" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--module", VELK_NULL_MODULE_PATH }, "returned no effect" },
+        { { folder.path ("in.wav"), folder.path ("in.wav") }, "is the input file" },
+        { { folder.path ("in.wav"), folder.path ("out.flac"), "--float" }, "cannot store 32-bit" },
+        { { folder.path ("in.wav"), folder.path ("existing.wav"), "--state", folder.path ("missing.bin") }, "cannot read the state file" },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto run = render (c.arguments);
+        EXPECT_NE (run.exitCode, 0) << c.arguments.joinIntoString (" ");
+        EXPECT_TRUE (run.output.startsWith ("velk-render: ")) << run.output;
+        EXPECT_TRUE (run.output.contains (c.message)) << run.output;
+        EXPECT_EQ (run.output.trim().indexOfChar ('\n'), -1) << run.output;
+        EXPECT_FALSE (folder.file ("out.wav").exists());
+        EXPECT_FALSE (folder.file ("out.xyz").exists());
+        EXPECT_FALSE (folder.file ("out.flac").exists());
+    }
+
+    EXPECT_EQ (folder.file ("existing.wav").loadFileAsString(), "keep me");
+    EXPECT_EQ (readAudio (folder.file ("in.wav")).getNumSamples(), 2000);
+    EXPECT_EQ (folder.numAllFiles(), 3) << "no temporary files are left behind";
+}
