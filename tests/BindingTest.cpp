@@ -57,6 +57,33 @@ TEST (Binding, EditorWritesReachTheHostsAutomation)
     EXPECT_EQ (effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
+TEST (Binding, SuspendedProcessorGivesSilence)
+{
+    auto* effect = VstPluginBinding::createEffect (recordingHost);
+    ASSERT_NE (effect, nullptr);
+    auto& processor = static_cast<VstPluginBinding*> (effect->object)->getProcessor();
+    effect->dispatcher (effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+
+    float left[32], right[32], outLeft[32], outRight[32];
+    std::fill (std::begin (left), std::end (left), 0.5f);
+    std::fill (std::begin (right), std::end (right), -0.5f);
+    float* inputs[] = { left, right };
+    float* outputs[] = { outLeft, outRight };
+
+    processor.suspendProcessing (true);
+    std::fill (std::begin (outLeft), std::end (outLeft), 9.0f);
+    effect->processReplacing (effect, inputs, outputs, 32);
+    for (int i = 0; i < 32; ++i)
+        ASSERT_EQ (outLeft[i] + outRight[i], 0.0f);
+    EXPECT_EQ (outLeft[0], 0.0f);
+
+    processor.suspendProcessing (false);
+    effect->processReplacing (effect, inputs, outputs, 32);
+    EXPECT_NE (outLeft[31], 0.0f);
+
+    effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+}
+
 TEST (Binding, AnExceptionWhileCreatingGivesNoEffect)
 {
     EXPECT_EQ (VstPluginBinding::createEffect (throwingHost), nullptr);
