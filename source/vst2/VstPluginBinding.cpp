@@ -218,7 +218,12 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
             if (ptr == nullptr)
                 return 0;
             editor = std::make_unique<HostedEditor> (*processor, ptr);
-            return editor->getEditor() != nullptr ? 1 : 0;
+            if (editor->getEditor() == nullptr)
+            {
+                editor = nullptr; // gives the message loop back to the plug-in's own thread
+                return 0;
+            }
+            return 1;
 
         case effEditClose:
             editor = nullptr;
