@@ -264,8 +264,9 @@ void VstPluginBinding::processReplacing (float** inputs, float** outputs, int nu
     if (outputs == nullptr || numFrames <= 0)
         return;
 
-    const int numInputs = effect.numInputs, numOutputs = effect.numOutputs;
+    // The channel counts change only under the same lock (a new speaker arrangement).
     const juce::ScopedLock lock (processor->getCallbackLock());
+    const int numInputs = effect.numInputs, numOutputs = effect.numOutputs;
 
     if (processor->isSuspended())
     {
