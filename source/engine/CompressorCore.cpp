@@ -373,6 +373,45 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const std::int32_t ratioNow = ratio.load (relaxed);
     const bool limiterNow = limiter.load (relaxed);
 
+    // The audio path first: the distortion works on the samples before the input gain (g is
+    // only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
+    // sidechain below, and doing it first keeps fewer values alive across the arctangent calls.
+    float left = inLeft, right = inRight;
+
+    switch (distortionMode.load (relaxed))
+    {
+        case 0:
+            if (inputGain.load (relaxed) <= 0.0f)
+            {
+                left *= 0.0f;
+                right *= 0.0f;
+            }
+            else
+            {
+                atanShapeLight (left, g);
+                atanShapeLight (right, g);
+            }
+            break;
+
+        case 1: saturatorMild.processMild (left, right); break;
+        case 2: saturatorStrong.processStrong (left, right); break;
+        case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
+        case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
+        default: break;
+    }
+
+    if (filter == 2)
+    {
+        left = highPassLeft.processSample (left);
+        right = highPassRight.processSample (right);
+        if (filterSnapAllowed)
+        {
+            highPassLeft.snapToZero();
+            highPassRight.snapToZero();
+        }
+    }
+
+
     // Sidechain.
     switch (filter)
     {
@@ -440,42 +479,6 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const int falling = (double) meterState > target ? 1 : 0;
     meterState = (float) (keeps[falling] * (double) meterState + speeds[falling] * target);
     meterValue.store (meterState, relaxed);
-
-    // Distortion works on the samples before the input gain; g is only the shapers' drive.
-    float left = inLeft, right = inRight;
-
-    switch (distortionMode.load (relaxed))
-    {
-        case 0:
-            if (inputGain.load (relaxed) <= 0.0f)
-            {
-                left *= 0.0f;
-                right *= 0.0f;
-            }
-            else
-            {
-                atanShapeLight (left, g);
-                atanShapeLight (right, g);
-            }
-            break;
-
-        case 1: saturatorMild.processMild (left, right); break;
-        case 2: saturatorStrong.processStrong (left, right); break;
-        case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
-        case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
-        default: break;
-    }
-
-    if (filter == 2)
-    {
-        left = highPassLeft.processSample (left);
-        right = highPassRight.processSample (right);
-        if (filterSnapAllowed)
-        {
-            highPassLeft.snapToZero();
-            highPassRight.snapToZero();
-        }
-    }
 
     // Calibration: a new make-up gain acts below on this sample, a new threshold from the next.
     const float attackNow = attack.load (relaxed);
