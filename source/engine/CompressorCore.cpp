@@ -157,6 +157,35 @@ void CompressorCore::invalidateCaches() noexcept
     refreshOutputGain (outputGainDb.load (relaxed));
     thresholdBits = ~bitsOf (thresholdDb);
     calibrated.valid = false;
+    snapshot.valid = false;
+}
+
+void CompressorCore::refreshSnapshot (std::uint32_t version) noexcept
+{
+    auto& p = snapshot;
+    p.version = version;
+    p.valid = true;
+    p.inputGainDb = inputGainDb.load (relaxed);
+    p.outputGainDb = outputGainDb.load (relaxed);
+    p.inputGain = inputGain.load (relaxed);
+    p.attack = attack.load (relaxed);
+    p.kneeDb = kneeDb.load (relaxed);
+    p.ratio = ratio.load (relaxed);
+    p.limiter = limiter.load (relaxed);
+    p.distortionMode = distortionMode.load (relaxed);
+    p.filterMode = filterMode.load (relaxed);
+    p.attackCoefLeft = detectorLeft.attackCoef.load (relaxed);
+    p.releaseCoefLeft = detectorLeft.releaseCoef.load (relaxed);
+    p.attackCoefRight = detectorRight.attackCoef.load (relaxed);
+    p.releaseCoefRight = detectorRight.releaseCoef.load (relaxed);
+
+    if (bitsOf (p.inputGainDb) != inputGainDbBits)
+        refreshInputGain (p.inputGainDb);
+    if (bitsOf (p.outputGainDb) != outputGainDbBits)
+        refreshOutputGain (p.outputGainDb);
+
+    p.calibrationDue = ! calibrated.valid || calibrated.ratio != p.ratio || calibrated.limiter != p.limiter
+                       || calibrated.attackBits != bitsOf (p.attack) || calibrated.inputBits != bitsOf (p.inputGain);
 }
 
 void CompressorCore::refreshInputGain (float gainDb) noexcept
@@ -178,6 +207,7 @@ void CompressorCore::setInput (float value) noexcept
 {
     inputGain.store (value, relaxed);
     inputGainDb.store (decibelsOrOff (value), relaxed);
+    parametersChanged();
 }
 
 void CompressorCore::setAttack (float value) noexcept
@@ -187,6 +217,7 @@ void CompressorCore::setAttack (float value) noexcept
     attackMs.store (ms, relaxed);
     detectorLeft.setAttack (ms);
     detectorRight.setAttack (ms);
+    parametersChanged();
 }
 
 void CompressorCore::setRelease (float value) noexcept
@@ -195,11 +226,13 @@ void CompressorCore::setRelease (float value) noexcept
     releaseMs.store (ms, relaxed);
     detectorLeft.setRelease (ms);
     detectorRight.setRelease (ms);
+    parametersChanged();
 }
 
 void CompressorCore::setOutput (float value) noexcept
 {
     outputGainDb.store (decibelsOrOff (2.0f * value), relaxed);
+    parametersChanged();
 }
 
 void CompressorCore::setRatioPreset (int preset) noexcept
@@ -214,6 +247,7 @@ void CompressorCore::setRatioPreset (int preset) noexcept
         case 1:
         default: ratio.store (1, relaxed); kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
     }
+    parametersChanged();
 }
 
 void CompressorCore::applyParameter (int index, float value) noexcept
@@ -244,8 +278,8 @@ int CompressorCore::truncateToInt (float value) noexcept
     return (int) value;
 }
 
-void CompressorCore::setDistortionMode (int mode) noexcept { distortionMode.store (mode, relaxed); }
-void CompressorCore::setFilterMode (int mode) noexcept     { filterMode.store (mode, relaxed); }
+void CompressorCore::setDistortionMode (int mode) noexcept { distortionMode.store (mode, relaxed); parametersChanged(); }
+void CompressorCore::setFilterMode (int mode) noexcept     { filterMode.store (mode, relaxed); parametersChanged(); }
 void CompressorCore::setWetDry (float value) noexcept      { wetDry.store (value, relaxed); }
 void CompressorCore::setGc (float value) noexcept          { gc.store (value, relaxed); }
 
@@ -318,7 +352,7 @@ void CompressorCore::calibrateFor (std::int32_t ratioNow, bool limiterNow, float
 }
 
 //==============================================================================
-float CompressorCore::linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow) noexcept
+float CompressorCore::linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow, float knee) noexcept
 {
     // Ratio 1 without the limiter has slope 0: the curve gives exactly 1 at every level.
     if (ratioNow == 1 && ! limiterNow)
@@ -351,7 +385,7 @@ float CompressorCore::linkedGain (float envelopeLeft, float envelopeRight, std::
     }
     const float levelDb = 20.0f * exactmath::log10ToFloat (linked);
 
-    return computeGain (levelDb, thresholdDb, (float) ratioNow, kneeDb.load (relaxed), limiterNow);
+    return computeGain (levelDb, thresholdDb, (float) ratioNow, knee, limiterNow);
 }
 
 void CompressorCore::processSample (float* leftSample, float* rightSample) noexcept
@@ -359,29 +393,26 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const float inLeft = finiteOrZero (*leftSample);
     const float inRight = finiteOrZero (*rightSample);
 
-    const float inputDbNow = inputGainDb.load (relaxed);
-    if (bitsOf (inputDbNow) != inputGainDbBits)
-        refreshInputGain (inputDbNow);
+    const auto version = parameterVersion.load (std::memory_order_acquire);
+    if (! snapshot.valid || version != snapshot.version)
+        refreshSnapshot (version);
 
-    const float outputDbNow = outputGainDb.load (relaxed);
-    if (bitsOf (outputDbNow) != outputGainDbBits)
-        refreshOutputGain (outputDbNow);
-
+    const auto& p = snapshot;
     const float g = inputLinear;
     const float outG = outputLinear;
-    const std::int32_t filter = filterMode.load (relaxed);
-    const std::int32_t ratioNow = ratio.load (relaxed);
-    const bool limiterNow = limiter.load (relaxed);
+    const std::int32_t filter = p.filterMode;
+    const std::int32_t ratioNow = p.ratio;
+    const bool limiterNow = p.limiter;
 
     // The audio path first: the distortion works on the samples before the input gain (g is
     // only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
     // sidechain below, and doing it first keeps fewer values alive across the arctangent calls.
     float left = inLeft, right = inRight;
 
-    switch (distortionMode.load (relaxed))
+    switch (p.distortionMode)
     {
         case 0:
-            if (inputGain.load (relaxed) <= 0.0f)
+            if (p.inputGain <= 0.0f)
             {
                 left *= 0.0f;
                 right *= 0.0f;
@@ -453,9 +484,9 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     }
 
     // Detection, linked level and gain.
-    const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft);
-    const float envelopeRight = detectorRight.processEnvelope (sidechainRight);
-    const float gain = linkedGain (envelopeLeft, envelopeRight, ratioNow, limiterNow);
+    const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, p.attackCoefLeft, p.releaseCoefLeft);
+    const float envelopeRight = detectorRight.processEnvelope (sidechainRight, p.attackCoefRight, p.releaseCoefRight);
+    const float gain = linkedGain (envelopeLeft, envelopeRight, ratioNow, limiterNow, p.kneeDb);
     lastGain = gain;
 
     // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
@@ -481,13 +512,11 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     meterValue.store (meterState, relaxed);
 
     // Calibration: a new make-up gain acts below on this sample, a new threshold from the next.
-    const float attackNow = attack.load (relaxed);
-    const float inputNow = inputGain.load (relaxed);
-    if (! calibrated.valid || calibrated.ratio != ratioNow || calibrated.limiter != limiterNow
-        || calibrated.attackBits != bitsOf (attackNow) || calibrated.inputBits != bitsOf (inputNow))
+    if (snapshot.calibrationDue)
     {
-        calibrateFor (ratioNow, limiterNow, attackNow, inputNow);
-        calibrated = { ratioNow, limiterNow, bitsOf (attackNow), bitsOf (inputNow), true };
+        calibrateFor (ratioNow, limiterNow, p.attack, p.inputGain);
+        calibrated = { ratioNow, limiterNow, bitsOf (p.attack), bitsOf (p.inputGain), true };
+        snapshot.calibrationDue = false;
     }
 
     left = (left * gain) * g;

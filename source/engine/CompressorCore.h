@@ -128,10 +128,29 @@ public:
 
 private:
     void calibrateFor (std::int32_t ratioNow, bool limiterNow, float attackNow, float inputNow) noexcept;
-    float linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow) noexcept;
+    float linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow, float knee) noexcept;
     void refreshInputGain (float gainDb) noexcept;
     void refreshOutputGain (float gainDb) noexcept;
     void invalidateCaches() noexcept;
+
+    /** The parameter fields as the audio thread last read them. Every parameter write bumps
+        parameterVersion after its stores (release); the audio thread reloads the fields only
+        when it sees a new version (acquire), so a sample reads one atomic, not a dozen. */
+    struct Snapshot
+    {
+        std::uint32_t version = 0;
+        bool valid = false;
+        float inputGainDb = 0.0f, outputGainDb = 0.0f, inputGain = 0.0f, attack = 0.0f, kneeDb = 0.0f;
+        std::int32_t ratio = 1, distortionMode = 0, filterMode = 0;
+        bool limiter = false;
+        float attackCoefLeft = 0.0f, releaseCoefLeft = 0.0f, attackCoefRight = 0.0f, releaseCoefRight = 0.0f;
+        bool calibrationDue = true;
+    } snapshot;
+
+    std::atomic<std::uint32_t> parameterVersion { 0 };
+
+    void parametersChanged() noexcept { parameterVersion.fetch_add (1, std::memory_order_release); }
+    void refreshSnapshot (std::uint32_t version) noexcept;
 
     // Values derived from fields, each recomputed when the bits of its source change.
     std::uint32_t inputGainDbBits = 0, outputGainDbBits = 0, thresholdBits = 0;

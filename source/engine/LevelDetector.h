@@ -46,6 +46,12 @@ public:
     /** Advances the envelope by one sample and returns it, linear, within 0..1. */
     float processEnvelope (float x) noexcept
     {
+        return processEnvelope (x, attackCoef.load (std::memory_order_relaxed), releaseCoef.load (std::memory_order_relaxed));
+    }
+
+    /** The same with the two coefficients as the caller last read them. */
+    float processEnvelope (float x, float attackNow, float releaseNow) noexcept
+    {
         const float magnitude = std::fabs (x);
         float rectified;
 
@@ -63,11 +69,8 @@ public:
             default:                         rectified = magnitude; break;
         }
 
-        // Both coefficients are loaded so that the choice compiles to a select, not a branch that
-        // noise would mispredict half the time.
+        // A select, not a branch that noise would mispredict half the time.
         const float previous = envelope;
-        const float attackNow = attackCoef.load (std::memory_order_relaxed);
-        const float releaseNow = releaseCoef.load (std::memory_order_relaxed);
         const float coefficient = rectified > previous ? attackNow : releaseNow;
         float e = (previous - rectified) * coefficient + rectified;
 
