@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 TEST (HighPassBiquad, CoefficientsAtCommonRates)
 {
     const HighPassBiquad at44 (44100.0f);
@@ -55,6 +58,36 @@ TEST (HighPassBiquad, SnapToZeroClearsOnlySubnormals)
     EXPECT_EQ (filter.x2, 0.0f);
     EXPECT_EQ (filter.y1, 2e-38f);
     EXPECT_EQ (filter.y2, 0.0f);
+}
+
+TEST (HighPassBiquad, SnapWhenDecayedWaitsForASubnormalOutput)
+{
+    HighPassBiquad filter (44100.0f);
+    filter.x1 = 1e-40f;
+    filter.y1 = 1e-30f;
+    filter.y2 = 1e-41f;
+    filter.snapToZeroWhenDecayed();
+    EXPECT_EQ (filter.x1, 1e-40f);
+    EXPECT_EQ (filter.y2, 1e-41f);
+
+    filter.y1 = -3e-39f;
+    filter.snapToZeroWhenDecayed();
+    EXPECT_EQ (filter.x1, 0.0f);
+    EXPECT_EQ (filter.y1, 0.0f);
+    EXPECT_EQ (filter.y2, 0.0f);
+
+    // In silence after a signal the history reaches exactly zero, and stays there.
+    HighPassBiquad decaying (48000.0f);
+    for (int i = 0; i < 1000; ++i)
+        decaying.processSample (i % 7 == 0 ? 0.9f : -0.3f);
+    for (int i = 0; i < 200000; ++i)
+    {
+        decaying.processSample (0.0f);
+        decaying.snapToZeroWhenDecayed();
+        ASSERT_TRUE (decaying.y1 == 0.0f || std::fabs (decaying.y1) >= std::numeric_limits<float>::min());
+    }
+    EXPECT_EQ (decaying.y1, 0.0f);
+    EXPECT_EQ (decaying.y2, 0.0f);
 }
 
 TEST (PeakingFilter, CoefficientsAndResponse)

@@ -437,8 +437,8 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
         right = highPassRight.processSample (right);
         if (filterSnapAllowed)
         {
-            highPassLeft.snapToZero();
-            highPassRight.snapToZero();
+            highPassLeft.snapToZeroWhenDecayed();
+            highPassRight.snapToZeroWhenDecayed();
         }
     }
 
@@ -457,8 +457,8 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             sidechainRight = g * highPassRight.processSample (inRight);
             if (filterSnapAllowed)
             {
-                highPassLeft.snapToZero();
-                highPassRight.snapToZero();
+                highPassLeft.snapToZeroWhenDecayed();
+                highPassRight.snapToZeroWhenDecayed();
             }
             break;
 
@@ -469,8 +469,8 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             peakingRight.processSample (copyRight);
             if (filterSnapAllowed)
             {
-                peakingLeft.snapToZero();
-                peakingRight.snapToZero();
+                peakingLeft.snapToZeroWhenDecayed();
+                peakingRight.snapToZeroWhenDecayed();
             }
             sidechainLeft = g * copyLeft;
             sidechainRight = g * copyRight;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
+
 /**
     Fixed second-order high-pass at 80 Hz: the analogue prototype s^2 / (s^2 + 1.5 s + 1)
     (Q = 2/3) through the bilinear transform with prewarping, run in direct form I in single
@@ -29,6 +32,14 @@ public:
         many times slower. The engine calls it only where such values cannot reach an output sample.
     */
     void snapToZero() noexcept;
+
+    /** snapToZero, but only once the last output has decayed below the smallest normal float:
+        one comparison per sample while a signal passes. */
+    void snapToZeroWhenDecayed() noexcept
+    {
+        if (std::fabs (y1) < std::numeric_limits<float>::min())
+            snapToZero();
+    }
 
     float damping = 1.5f;
     float k = 0.0f;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
+
 /**
     Fixed bell at 2 kHz, +20 dB at its centre, 0.7 octave wide: the peaking equaliser of the
     bilinear-transform cookbook with the bandwidth form of alpha. The engine runs one per channel
@@ -26,6 +29,13 @@ public:
 
     /** As HighPassBiquad::snapToZero. */
     void snapToZero() noexcept;
+
+    /** As HighPassBiquad::snapToZeroWhenDecayed. */
+    void snapToZeroWhenDecayed() noexcept
+    {
+        if (std::fabs (y1) < std::numeric_limits<float>::min())
+            snapToZero();
+    }
 
     float a1 = 0.0f, a2 = 0.0f, b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;
     float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
