@@ -442,7 +442,6 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
         }
     }
 
-
     // Sidechain.
     switch (filter)
     {
