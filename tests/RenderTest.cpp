@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace
 {
 struct Run
@@ -31,14 +33,22 @@ Run render (const juce::StringArray& arguments)
 class Folder
 {
 public:
-    Folder() : folder (juce::File::createTempFile ("velk-render-test")) { folder.createDirectory(); }
+    // Named after the process: CTest runs the cases as parallel processes, which could otherwise
+    // draw the same random temporary name.
+    Folder()
+        : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                      .getChildFile ("velk-render-test-" + juce::String (getpid()) + "-" + juce::String (++count)))
+    {
+        folder.deleteRecursively();
+        folder.createDirectory();
+    }
     ~Folder() { folder.deleteRecursively(); }
     juce::String path (const char* name) const { return folder.getChildFile (name).getFullPathName(); }
     juce::File file (const char* name) const { return folder.getChildFile (name); }
-    int numFiles() const { return folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles) ; }
     int numAllFiles() const { return (int) folder.findChildFiles (juce::File::findFilesAndDirectories, false, "*").size(); }
 
 private:
+    static inline int count = 0;
     juce::File folder;
 };
 

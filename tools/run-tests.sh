@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the packages, builds everything and runs every test: the release build, then the
-# tests again under AddressSanitizer with UndefinedBehaviorSanitizer, and the threading tests
-# under ThreadSanitizer.
+# Installs the packages, builds everything and runs every test: the release build, then all the
+# tests again under AddressSanitizer with UndefinedBehaviorSanitizer (and its leak checker), and
+# the threading test under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,8 +23,8 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 TSAN_OPTIONS=halt_on_error=1
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=address,undefined -DVELK_BUILD_BENCHMARKS=OFF
-cmake --build build-asan -j"$jobs" --target velk_engine_tests velk_processor_tests
-ctest --test-dir build-asan --output-on-failure -j"$jobs" -L "engine|processor"
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=thread -DVELK_BUILD_BENCHMARKS=OFF
 cmake --build build-tsan -j"$jobs" --target velk_engine_tests
