@@ -1,6 +1,6 @@
 // velk-render as a user runs it: files in, files out, the plug-in loaded through its entry point.
 
-#include "CompressorCore.h"
+#include "EngineMirror.h"
 #include "TestSignals.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -90,26 +90,13 @@ juce::AudioBuffer<float> readAudio (const juce::File& file, double* rate = nullp
 /** The engine given what the plug-in's processor gives it for these settings. */
 juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double rate, const std::vector<std::pair<int, float>>& settings)
 {
-    CompressorCore engine ((float) rate);
-    const float defaults[] = { 0.5f, 1.0f, 0.1f, 0.54f, 1.0f, 0.0f, 0.0f, 0.5f, 0.5f };
-    for (int i = 0; i < 9; ++i)
-        engine.applyParameter (i, defaults[i]);
+    EngineMirror mirror ((float) rate);
     for (auto [index, value] : settings)
-        engine.applyParameter (index, value);
+        mirror.set (index, value);
 
+    const bool stereo = buffer.getNumChannels() == 2;
     for (int i = 0; i < buffer.getNumSamples(); ++i)
-    {
-        float* left = buffer.getWritePointer (0) + i;
-        if (buffer.getNumChannels() == 2)
-        {
-            engine.processSample (left, buffer.getWritePointer (1) + i);
-        }
-        else
-        {
-            float copy = *left;
-            engine.processSample (left, &copy);
-        }
-    }
+        mirror.processFrame (buffer.getWritePointer (0) + i, stereo ? buffer.getWritePointer (1) + i : nullptr);
     return buffer;
 }
 

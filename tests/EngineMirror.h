@@ -1,0 +1,30 @@
+#pragma once
+
+#include "CompressorCore.h"
+
+/**
+    An engine given what the plug-in's processor gives it: the nine parameter defaults at first,
+    then the same parameter writes; a mono frame goes in as both sides, as the processor feeds it.
+    Tests compare the plug-in's output, through the module or the renderer, with this one's.
+*/
+class EngineMirror
+{
+public:
+    explicit EngineMirror (float sampleRate) : engine (sampleRate)
+    {
+        const float defaults[] = { 0.5f, 1.0f, 0.1f, 0.54f, 1.0f, 0.0f, 0.0f, 0.5f, 0.5f };
+        for (int i = 0; i < 9; ++i)
+            set (i, defaults[i]);
+    }
+
+    void set (int index, float value) { engine.applyParameter (index, value); }
+
+    /** One frame in place; right is null for a mono frame. */
+    void processFrame (float* left, float* right)
+    {
+        float copy = *left;
+        engine.processSample (left, right != nullptr ? right : &copy);
+    }
+
+    CompressorCore engine;
+};
