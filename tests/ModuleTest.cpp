@@ -69,7 +69,7 @@ TEST (Module, EffectRecord)
     EXPECT_EQ (e.uniqueID, 0x566C6B51);
     EXPECT_EQ (e.version, 104);
     EXPECT_EQ (e.ioRatio, 1.0f);
-    EXPECT_EQ (e.process, nullptr);
+    EXPECT_NE (e.process, nullptr); // the old accumulating call, for hosts that ignore the flags
     EXPECT_NE (e.processReplacing, nullptr);
     EXPECT_EQ (e.processDoubleReplacing, nullptr);
 }

@@ -152,7 +152,7 @@ TEST (ParameterTable, WholeNumberParametersAreDefinedForEveryFloat)
     EXPECT_EQ (engine.distortionMode.load(), std::numeric_limits<int>::min());
     processor.setParameter (6, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ (engine.filterMode.load(), 0);
-    EXPECT_TRUE (std::isnan (processor.getParameter (6)));
+    EXPECT_EQ (processor.getParameter (6), 0.0f); // a value that is not a number is stored as 0
 }
 
 TEST (ParameterTable, EngineRunsOnTheStoredValuesFromConstruction)

@@ -3,6 +3,7 @@
 #include "BinaryData.h"
 #include "EditorLayout.h"
 #include "MyTestAudioProcessor.h"
+#include "ParameterTable.h"
 
 // The processor's parameters are read and written through the framework's index-based
 // interface, which it marks deprecated.
@@ -56,13 +57,13 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p)
     addAndMakeVisible (peakLed.get());
 
     // Where the boxes touch, the large knobs lie over the switch knobs: they are added later.
-    distortionKnob = createKnob (layout::distortionKnob.x, layout::distortionKnob.y, p, distortionStrip, 5, 0.0f, 4.0f, 1.0f);
-    ratioKnob = createKnob (layout::ratioKnob.x, layout::ratioKnob.y, p, ratioStrip, 4, 1.0f, 6.0f, 1.0f);
-    filterKnob = createKnob (layout::filterKnob.x, layout::filterKnob.y, p, filterStrip, 6, 0.0f, 3.0f, 1.0f);
-    inputKnob = createKnob (layout::inputKnob.x, layout::inputKnob.y, p, inputStrip, 0, 0.0f, 1.0f, 0.01f);
-    attackKnob = createKnob (layout::attackKnob.x, layout::attackKnob.y, p, attackStrip, 1, 0.00001f, 1.0f, 0.0001f);
-    releaseKnob = createKnob (layout::releaseKnob.x, layout::releaseKnob.y, p, releaseStrip, 2, 0.01166667f, 1.0f, 0.0001f);
-    outputKnob = createKnob (layout::outputKnob.x, layout::outputKnob.y, p, outputStrip, 3, 0.0f, 1.0f, 0.01f);
+    distortionKnob = createKnob (layout::distortionKnob, p, distortionStrip, velk::distortionParameter);
+    ratioKnob = createKnob (layout::ratioKnob, p, ratioStrip, velk::ratioParameter);
+    filterKnob = createKnob (layout::filterKnob, p, filterStrip, velk::filterParameter);
+    inputKnob = createKnob (layout::inputKnob, p, inputStrip, velk::inputParameter);
+    attackKnob = createKnob (layout::attackKnob, p, attackStrip, velk::attackParameter);
+    releaseKnob = createKnob (layout::releaseKnob, p, releaseStrip, velk::releaseParameter);
+    outputKnob = createKnob (layout::outputKnob, p, outputStrip, velk::outputParameter);
 
     processor.addChangeListener (this);
     tooltipWindow.setMillisecondsBeforeTipAppears (200);
@@ -80,15 +81,16 @@ MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor()
     backgroundImage = {};
 }
 
-std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (int x, int y, MyTestAudioProcessor* p, juce::Image strip,
-                                                                        int parameterIndex, float minimum, float maximum, float interval)
+std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlayout::Box box, MyTestAudioProcessor* p, juce::Image strip,
+                                                                        int parameterIndex)
 {
+    const auto& parameter = velk::parameterInfo (parameterIndex);
     auto knob = std::make_unique<FilmStripKnob> (strip, strip.getHeight() / strip.getWidth(), false);
     addAndMakeVisible (knob.get());
-    knob->setBounds (x, y, strip.getWidth(), strip.getWidth());
+    knob->setBounds (box.x, box.y, strip.getWidth(), strip.getWidth());
     // The value is set before the range, so what the knob writes back is the snapped value.
     knob->setValue (p->getParameter (parameterIndex), juce::sendNotificationAsync);
-    knob->setRange (minimum, maximum, interval);
+    knob->setRange (parameter.minimum, parameter.maximum, parameter.interval);
     knob->addListener (this);
     return knob;
 }
@@ -97,14 +99,14 @@ FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const no
 {
     switch (parameterIndex)
     {
-        case 0:  return inputKnob.get();
-        case 1:  return attackKnob.get();
-        case 2:  return releaseKnob.get();
-        case 3:  return outputKnob.get();
-        case 4:  return ratioKnob.get();
-        case 5:  return distortionKnob.get();
-        case 6:  return filterKnob.get();
-        default: return nullptr;
+        case velk::inputParameter:      return inputKnob.get();
+        case velk::attackParameter:     return attackKnob.get();
+        case velk::releaseParameter:    return releaseKnob.get();
+        case velk::outputParameter:     return outputKnob.get();
+        case velk::ratioParameter:      return ratioKnob.get();
+        case velk::distortionParameter: return distortionKnob.get();
+        case velk::filterParameter:     return filterKnob.get();
+        default:                        return nullptr;
     }
 }
 
@@ -124,9 +126,9 @@ void MyTestAudioProcessorEditor::resized()
 
 void MyTestAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
 {
-    for (int index = 0; index <= 6; ++index)
+    for (int index = 0; index < velk::numParameters; ++index)
     {
-        if (slider == getKnob (index))
+        if (slider != nullptr && slider == getKnob (index))
         {
             processor.setParameterNotifyingHost (index, (float) slider->getValue());
             return;
@@ -136,26 +138,23 @@ void MyTestAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
 
 void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*)
 {
-    float values[7];
+    float values[velk::numParameters] {};
     {
-        // Held only for the reads, so the audio thread waits for seven loads at most.
+        // Held only for the reads, so the audio thread waits for a few loads at most.
         const juce::ScopedLock lock (processor.getCallbackLock());
-        values[0] = processor.getParameter (0);
-        values[1] = processor.getParameter (1);
-        values[2] = processor.getParameter (2);
-        values[3] = processor.getParameter (3);
-        values[5] = (float) MyTestAudioProcessor::truncateToInt (processor.getParameter (5));
-        values[4] = (float) MyTestAudioProcessor::truncateToInt (processor.getParameter (4));
-        values[6] = (float) MyTestAudioProcessor::truncateToInt (processor.getParameter (6));
+        for (const auto& parameter : velk::parameterTable)
+        {
+            if (! parameter.hasControl)
+                continue;
+            const float value = processor.getParameter (parameter.index);
+            // A switch shows the position the engine runs.
+            values[parameter.index] = parameter.isSwitch() ? (float) MyTestAudioProcessor::truncateToInt (value) : value;
+        }
     }
 
-    inputKnob->setValue (values[0], juce::sendNotificationAsync);
-    attackKnob->setValue (values[1], juce::sendNotificationAsync);
-    releaseKnob->setValue (values[2], juce::sendNotificationAsync);
-    outputKnob->setValue (values[3], juce::sendNotificationAsync);
-    distortionKnob->setValue (values[5], juce::sendNotificationAsync);
-    ratioKnob->setValue (values[4], juce::sendNotificationAsync);
-    filterKnob->setValue (values[6], juce::sendNotificationAsync);
+    for (const auto& parameter : velk::parameterTable)
+        if (auto* knob = getKnob (parameter.index))
+            knob->setValue (values[parameter.index], juce::sendNotificationAsync);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

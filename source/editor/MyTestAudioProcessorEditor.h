@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorLayout.h"
 #include "FilmStripKnob.h"
 #include "Meter2Custom.h"
 #include "PeakLed.h"
@@ -45,8 +46,8 @@ public:
     juce::TooltipWindow& getTooltipWindow() noexcept { return tooltipWindow; }
 
 private:
-    std::unique_ptr<FilmStripKnob> createKnob (int x, int y, MyTestAudioProcessor* processor, juce::Image strip,
-                                               int parameterIndex, float minimum, float maximum, float interval);
+    std::unique_ptr<FilmStripKnob> createKnob (editorlayout::Box box, MyTestAudioProcessor* processor, juce::Image strip,
+                                               int parameterIndex);
 
     MyTestAudioProcessor& processor;
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Calibration.h"
 #include "DcBlocker.h"
+#include "GainComputer.h"
 #include "HighPassBiquad.h"
 #include "LevelDetector.h"
+#include "ParameterSnapshot.h"
 #include "PeakingFilter.h"
 #include "SqrtSaturator.h"
 
@@ -27,6 +30,10 @@
     calibration, the bell's coefficients) is worked out when it changes rather than per sample, and
     the gain curve is skipped where its result is known to be exactly 1. The output is identical,
     bit for bit, to evaluating every formula on every sample.
+
+    No value a host can send poisons the chain: a filter or DC blocker whose output overflows
+    restarts from silence and gives 0 for that sample, and the meter reads an overflowed target as
+    full scale, so the output is finite again as soon as the settings are.
 */
 class CompressorCore
 {
@@ -82,15 +89,18 @@ public:
     bool takeClipFlag() noexcept { return clipFlag.exchange (false, std::memory_order_relaxed); }
 
     //==============================================================================
-    /**
-        The static gain curve: linear gain (never above 1) for a level, threshold and knee width in
-        dB, a ratio, and the limiter flag (slope 1). The knee interpolates the slope between its
-        lower end and its upper end (or 0 dB, whichever is lower).
-    */
-    static float computeGain (float levelDb, float threshold, float ratioValue, float knee, bool isLimiter) noexcept;
+    /** The static gain curve (see GainComputer::computeGain). */
+    static float computeGain (float levelDb, float threshold, float ratioValue, float knee, bool isLimiter) noexcept
+    {
+        return GainComputer::computeGain (levelDb, threshold, ratioValue, knee, isLimiter);
+    }
 
     /** Threshold and make-up gain from the ratio preset, "Attack" and "Input" (fixed tables). */
     void calibrate() noexcept;
+
+    /** The linear gain of the compressor on the last sample (1: no reduction), for tools that
+        watch the engine; audio thread only. */
+    float getLastGain() const noexcept { return lastGain; }
 
     //==============================================================================
     // Fields, shared with the parameter writes and the editor where they are atomic.
@@ -116,10 +126,6 @@ public:
     std::atomic<std::int32_t> clipHold { 200 };
     std::atomic<bool> clipFlag { false };
 
-    /** The linear gain of the compressor on the last sample (1: no reduction), for tools that
-        watch the engine; audio-thread only. */
-    float lastGain = 1.0f;
-
     LevelDetector detectorLeft, detectorRight;
     HighPassBiquad highPassLeft { 44100.0f }, highPassRight { 44100.0f };
     SqrtSaturator saturatorStrong, saturatorMild;
@@ -127,42 +133,27 @@ public:
     DcBlocker dcBlockerLeft, dcBlockerRight;
 
 private:
-    void calibrateFor (std::int32_t ratioNow, bool limiterNow, float attackNow, float inputNow) noexcept;
-    float linkedGain (float envelopeLeft, float envelopeRight, std::int32_t ratioNow, bool limiterNow, float knee) noexcept;
-    void refreshInputGain (float gainDb) noexcept;
-    void refreshOutputGain (float gainDb) noexcept;
-    void invalidateCaches() noexcept;
-
-    /** The parameter fields as the audio thread last read them. Every parameter write bumps
-        parameterVersion after its stores (release); the audio thread reloads the fields only
-        when it sees a new version (acquire), so a sample reads one atomic, not a dozen. */
-    struct Snapshot
-    {
-        std::uint32_t version = 0;
-        bool valid = false;
-        float inputGainDb = 0.0f, outputGainDb = 0.0f, inputGain = 0.0f, attack = 0.0f, kneeDb = 0.0f;
-        std::int32_t ratio = 1, distortionMode = 0, filterMode = 0;
-        bool limiter = false;
-        float attackCoefLeft = 0.0f, releaseCoefLeft = 0.0f, attackCoefRight = 0.0f, releaseCoefRight = 0.0f;
-        bool calibrationDue = true;
-    } snapshot;
-
-    std::atomic<std::uint32_t> parameterVersion { 0 };
-
+    void applyCalibration (const Calibration::Settings& settings) noexcept;
     void parametersChanged() noexcept { parameterVersion.fetch_add (1, std::memory_order_release); }
     void refreshSnapshot (std::uint32_t version) noexcept;
 
-    // Values derived from fields, each recomputed when the bits of its source change.
-    std::uint32_t inputGainDbBits = 0, outputGainDbBits = 0, thresholdBits = 0;
-    float inputLinear = 1.0f, outputLinear = 1.0f;
-    double belowThresholdEnvelope = 0.0; // mean envelope under which the gain is surely exactly 1
-    bool filterSnapAllowed = true;
+    /** The rate of the last prepare; the audio thread's own copy. */
+    float preparedRate = 44100.0f;
 
-    struct CalibrationKey
-    {
-        std::int32_t ratio = 0;
-        bool limiter = false;
-        std::uint32_t attackBits = 0, inputBits = 0;
-        bool valid = false;
-    } calibrated;
+    /** Every parameter write bumps parameterVersion after its stores (release); the audio thread
+        reloads the fields only when it sees a new version (acquire), so a sample reads one
+        atomic, not a dozen. */
+    std::atomic<std::uint32_t> parameterVersion { 0 };
+    std::uint32_t snapshotVersion = 0;
+    bool snapshotValid = false;
+    ParameterSnapshot snapshot;
+
+    GainComputer gainComputer;
+
+    /** The settings of the last calibration; it runs again only when they change. */
+    Calibration::Settings calibrated;
+    bool calibrationValid = false;
+    bool calibrationDue = true;
+
+    float lastGain = 1.0f;
 };

@@ -17,6 +17,9 @@ public:
         return y;
     }
 
+    /** Restarts from silence; the offset stays. */
+    void clearHistory() noexcept { storedInput = y1 = 0.0f; }
+
     float storedInput = 0.0f;
     float y1 = 0.0f;
     float offset = 1e-7f;

@@ -41,6 +41,9 @@ public:
             snapToZero();
     }
 
+    /** Restarts from silence; the coefficients stay. */
+    void clearHistory() noexcept { x1 = x2 = y1 = y2 = 0.0f; }
+
     float damping = 1.5f;
     float k = 0.0f;
     float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;

@@ -37,6 +37,9 @@ public:
             snapToZero();
     }
 
+    /** Restarts from silence; the coefficients stay. */
+    void clearHistory() noexcept { x1 = x2 = y1 = y2 = 0.0f; }
+
     float a1 = 0.0f, a2 = 0.0f, b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;
     float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
     float sampleRate = 0.0f;

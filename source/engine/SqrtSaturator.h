@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 /**
     Stateful square-root saturator of distortion modes 1 and 2: each channel blends its signed
@@ -33,8 +34,10 @@ private:
         const float root = x > 0.0f ? (float) std::sqrt ((double) x) : (float) -std::sqrt (-(double) x);
         const float target = (root - x) * 0.2f + x;
         const float smoothed = (target - state) * coefficient + state;
-        // The flush also clears a NaN state, as the comparison fails for it.
-        state = std::fabs ((double) smoothed) > 1e-10 ? smoothed : 0.0f;
+        // The flush also clears a NaN state, as the comparison fails for it, and an overflow to
+        // infinity, so the state is always finite.
+        const double magnitude = std::fabs ((double) smoothed);
+        state = magnitude > 1e-10 && magnitude <= (double) std::numeric_limits<float>::max() ? smoothed : 0.0f;
         return smoothed * mix + x;
     }
 };

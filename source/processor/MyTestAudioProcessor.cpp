@@ -1,8 +1,11 @@
 #include "MyTestAudioProcessor.h"
 
 #include "MyTestAudioProcessorEditor.h"
+#include "ParameterTable.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 // The nine parameters use the framework's index-based parameter interface, which it marks as
 // deprecated; this file implements it on purpose.
@@ -11,27 +14,6 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
-
-const char* const parameterNames[MyTestAudioProcessor::numParameters] = {
-    "Input", "Attack", "Release", "Output", "Ratio", "Distortion", "Filter", "Wet/Dry", "Gc"
-};
-
-// Saved-state element per parameter index; "Gc" (index 8) is not saved.
-constexpr int numSavedParameters = 8;
-const char* const savedNames[numSavedParameters] = {
-    "Input", "Attack", "Release", "Output", "Ratio", "Dist", "Filt", "DryWet"
-};
-
-// A restore compares each element's name with these, in this order.
-struct RestoreName
-{
-    const char* name;
-    int index;
-};
-constexpr RestoreName restoreOrder[] = {
-    { "Input", 0 }, { "Output", 3 }, { "Release", 2 }, { "Attack", 1 },
-    { "Ratio", 4 }, { "Dist", 5 }, { "Filt", 6 }, { "DryWet", 7 }
-};
 
 constexpr juce::uint32 stateMagic = 0x21324356;
 
@@ -52,10 +34,10 @@ bool hasValidStateText (const void* data, int sizeInBytes)
         || juce::CharPointer_UTF8::isValidString (static_cast<const char*> (data) + 8, textLength);
 }
 
-bool isValidIndex (int index) noexcept
+/** A restored or received value that is not a number (NaN, infinity) counts as 0. */
+float finiteOrZero (float value) noexcept
 {
-    // Negative indices count as any other index outside the table.
-    return (unsigned int) index < (unsigned int) MyTestAudioProcessor::numParameters;
+    return std::isfinite (value) ? value : 0.0f;
 }
 } // namespace
 
@@ -137,7 +119,7 @@ int MyTestAudioProcessor::getNumParameters() { return numParameters; }
 
 const juce::String MyTestAudioProcessor::getParameterName (int index)
 {
-    return isValidIndex (index) ? juce::String (parameterNames[index]) : juce::String();
+    return velk::isParameterIndex (index) ? juce::String (velk::parameterInfo (index).name) : juce::String();
 }
 
 std::atomic<float>* MyTestAudioProcessor::storedValue (int index) noexcept
@@ -145,7 +127,7 @@ std::atomic<float>* MyTestAudioProcessor::storedValue (int index) noexcept
     std::atomic<float>* const values[numParameters] = { &inputValue, &attackValue, &releaseValue, &outputValue,
                                                        &ratioValue, &distortionValue, &filterValue, &wetDryValue,
                                                        &gcValue };
-    return isValidIndex (index) ? values[index] : nullptr;
+    return velk::isParameterIndex (index) ? values[index] : nullptr;
 }
 
 float MyTestAudioProcessor::getParameter (int index)
@@ -156,26 +138,29 @@ float MyTestAudioProcessor::getParameter (int index)
 
 const juce::String MyTestAudioProcessor::getParameterText (int index)
 {
-    if (! isValidIndex (index))
+    if (! velk::isParameterIndex (index))
         return {};
 
     const float value = getParameter (index);
 
-    if (index == 1)
+    switch (velk::parameterInfo (index).format)
     {
-        // The knob reads 300 times the stored value; the engine's attack is 10 times it.
-        return juce::String::formatted ("%4.2f ms", (double) value * 300.0);
-    }
+        case velk::DisplayFormat::attackTime:
+            // The knob reads 300 times the stored value; the engine's attack is 10 times it.
+            return juce::String::formatted ("%4.2f ms", (double) value * 300.0);
 
-    if (index == 2)
-    {
-        // The release time in milliseconds below one second, in seconds from one second up.
-        const float releaseMs = value * 3000.0f;
-        return releaseMs >= 1000.0f ? juce::String::formatted ("%4.0f sec", (double) releaseMs / 1000.0)
-                                    : juce::String::formatted ("%4.0f ms", (double) releaseMs);
-    }
+        case velk::DisplayFormat::releaseTime:
+        {
+            // Release text switches to seconds at one second of release time.
+            const float releaseMs = value * 3000.0f;
+            return releaseMs >= 1000.0f ? juce::String::formatted ("%4.0f sec", (double) releaseMs / 1000.0)
+                                        : juce::String::formatted ("%4.0f ms", (double) releaseMs);
+        }
 
-    return juce::String ((double) value, 3);
+        case velk::DisplayFormat::threeDecimals:
+        default:
+            return juce::String ((double) value, 3);
+    }
 }
 
 void MyTestAudioProcessor::setParameter (int index, float newValue)
@@ -184,14 +169,18 @@ void MyTestAudioProcessor::setParameter (int index, float newValue)
     if (value == nullptr)
         return;
 
+    // A value that is not a number is stored and applied as 0, as a restore treats one: NaN or
+    // infinity from faulty automation must not reach the engine's filters.
+    newValue = finiteOrZero (newValue);
+
     // Ratio is stored as its preset number; every other value as received.
-    value->store (index == 4 ? (float) CompressorCore::truncateToInt (newValue) : newValue, relaxed);
+    value->store (index == velk::ratioParameter ? (float) CompressorCore::truncateToInt (newValue) : newValue, relaxed);
     engine->applyParameter (index, newValue);
 }
 
 void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
 {
-    for (int index = 0; index < numParameters; ++index)
+    for (int index = 0; index < velk::numParameters; ++index)
         engine->applyParameter (index, storedValue (index)->load (relaxed));
 }
 
@@ -203,11 +192,33 @@ const juce::String MyTestAudioProcessor::getProgramName (int)               { re
 void MyTestAudioProcessor::changeProgramName (int, const juce::String&)     {}
 
 //==============================================================================
+juce::String MyTestAudioProcessor::savedText (float value)
+{
+    // The fewest significant digits that read back, through savedValue, as the same float: the
+    // common values keep their short texts (0.5, 1, 0.1, 0.54), and a value just below a
+    // calibration band edge is not rounded onto it.
+    char text[32] = {};
+    for (int digits = 1; digits <= 17; ++digits)
+    {
+        std::snprintf (text, sizeof text, "%.*g", digits, (double) value);
+        const float readBack = savedValue (text);
+        if (std::memcmp (&readBack, &value, sizeof value) == 0)
+            break;
+    }
+    return text;
+}
+
+float MyTestAudioProcessor::savedValue (const juce::String& text)
+{
+    return finiteOrZero ((float) text.getDoubleValue());
+}
+
 void MyTestAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement root ("Root");
-    for (int index = 0; index < numSavedParameters; ++index)
-        root.createNewChildElement (savedNames[index])->addTextElement (juce::String ((double) getParameter (index)));
+    for (const auto& parameter : velk::parameterTable)
+        if (parameter.isSaved())
+            root.createNewChildElement (parameter.savedName)->addTextElement (savedText (getParameter (parameter.index)));
 
     // The framework's binary wrapping (magic number, length, UTF-8 text, a zero byte), with the
     // document on one line and without an XML declaration.
@@ -235,13 +246,12 @@ void MyTestAudioProcessor::setStateInformation (const void* data, int sizeInByte
     for (const auto* element : document->getChildIterator())
     {
         const auto& tag = element->getTagName();
-        for (const auto& candidate : restoreOrder)
+        for (const auto& parameter : velk::parameterTable)
         {
-            if (tag.equalsIgnoreCase (candidate.name))
+            if (parameter.isSaved() && tag.equalsIgnoreCase (parameter.savedName))
             {
                 // Text that is not a number restores as 0, "nan" and "inf" included.
-                const auto value = (float) element->getAllSubText().getDoubleValue();
-                setParameter (candidate.index, std::isfinite (value) ? value : 0.0f);
+                setParameter (parameter.index, savedValue (element->getAllSubText()));
                 break;
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressorCore.h"
+#include "ParameterTable.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -12,12 +13,11 @@
     every audio block through the engine one sample pair at a time, saves and restores the
     settings, and creates the editor.
 
-    Parameters (index, name, default): 0 "Input" 0.5, 1 "Attack" 1.0, 2 "Release" 0.1,
-    3 "Output" 0.54, 4 "Ratio" 1 (presets 1 to 6), 5 "Distortion" 0 (modes 0 to 4), 6 "Filter" 0
-    (modes 0 to 3), 7 "Wet/Dry" 0.5, 8 "Gc" 0.5. Ratio, Distortion and Filter are whole numbers
-    carried in the float and truncated toward zero; no value is clamped or rescaled. Every write,
-    from the host, the editor or a state restore, goes through setParameter, which stores the
-    value and writes the engine at once. "Wet/Dry" and "Gc" are stored and reported only.
+    The nine parameters are described in ParameterTable.h. Ratio, Distortion and Filter are whole
+    numbers carried in the float and truncated toward zero; no value is clamped or rescaled, but
+    one that is not a number (NaN, infinity) is stored and applied as 0. Every write, from the
+    host, the editor or a state restore, goes through setParameter, which stores the value and
+    writes the engine at once. "Wet/Dry" and "Gc" are stored and reported only.
 
     Threads: processBlock runs on the audio thread under the callback lock; parameter writes may
     come from any thread without a lock (the stored values and the engine's fields are atomics);
@@ -27,7 +27,7 @@ class MyTestAudioProcessor : public juce::AudioProcessor,
                              public juce::ChangeBroadcaster
 {
 public:
-    static constexpr int numParameters = 9;
+    static constexpr int numParameters = velk::numParameters;
 
     MyTestAudioProcessor();
     ~MyTestAudioProcessor() override;
@@ -76,6 +76,14 @@ public:
     //==============================================================================
     /** The engine, for the editor's lamp and meter; it lives as long as the processor. */
     CompressorCore& getEngine() noexcept { return *engine; }
+
+    /** A stored value as the saved state writes it: the shortest decimal text that savedValue
+        reads back as the same float. */
+    static juce::String savedText (float value);
+
+    /** The value of a saved element's text: the longest decimal prefix after leading white
+        space, 0 when there is none; a text that reads as NaN or infinity restores as 0. */
+    static float savedValue (const juce::String& text);
 
     /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }

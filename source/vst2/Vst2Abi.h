@@ -96,6 +96,8 @@ enum DispatcherOpcode : VstInt32
     effClose = 1,
     effSetProgram = 2,
     effGetProgram = 3,
+    effSetProgramName = 4,
+    effGetProgramName = 5,
     effGetParamLabel = 6,
     effGetParamDisplay = 7,
     effGetParamName = 8,
@@ -110,6 +112,7 @@ enum DispatcherOpcode : VstInt32
     effSetChunk = 24,
     effProcessEvents = 25,
     effCanBeAutomated = 26,
+    effGetProgramNameIndexed = 29,
     effGetInputProperties = 33,
     effGetOutputProperties = 34,
     effGetPlugCategory = 35,
@@ -176,7 +179,8 @@ enum StringLength : VstInt32
     kVstMaxLabelLength = 64,
     kVstMaxShortLabelLength = 8,
     kVstMaxParamNameLength = 16,
-    kVstMaxParamDisplayLength = 24
+    kVstMaxParamDisplayLength = 24,
+    kVstMaxProgramNameLength = 25 // 24 characters and the terminator
 };
 
 // The layout the host expects, checked at compile time.

@@ -85,7 +85,7 @@ VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host, std::unique_
 
     effect.magic = kEffectMagic;
     effect.dispatcher = dispatcherCallback;
-    effect.process = nullptr;
+    effect.process = processAccumulatingCallback;
     effect.setParameter = setParameterCallback;
     effect.getParameter = getParameterCallback;
     effect.numPrograms = processor->getNumPrograms();
@@ -140,7 +140,15 @@ vst2::VstIntPtr VstPluginBinding::dispatcherCallback (vst2::AEffect* e, vst2::Vs
 void VstPluginBinding::processReplacingCallback (vst2::AEffect* e, float** inputs, float** outputs, vst2::VstInt32 numFrames)
 {
     if (auto* binding = bindingOf (e))
-        binding->processReplacing (inputs, outputs, numFrames);
+        binding->process (inputs, outputs, numFrames, false);
+}
+
+void VstPluginBinding::processAccumulatingCallback (vst2::AEffect* e, float** inputs, float** outputs, vst2::VstInt32 numFrames)
+{
+    // The old accumulating call, for hosts that ignore the can-replace flag: the processed
+    // output is added into the outputs.
+    if (auto* binding = bindingOf (e))
+        binding->process (inputs, outputs, numFrames, true);
 }
 
 void VstPluginBinding::setParameterCallback (vst2::AEffect* e, vst2::VstInt32 index, float value)
@@ -163,6 +171,12 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         case effOpen:               return 0;
         case effGetProgram:         return processor->getCurrentProgram();
         case effSetProgram:         processor->setCurrentProgram ((int) value); return 0;
+
+        // No programs: the name is empty, but a host that shows it must find a terminated string.
+        case effGetProgramName:     copyText (processor->getProgramName (processor->getCurrentProgram()), ptr, kVstMaxProgramNameLength); return 0;
+        case effGetProgramNameIndexed:
+            copyText ({}, ptr, kVstMaxProgramNameLength);
+            return index >= 0 && index < processor->getNumPrograms() ? 1 : 0;
 
         case effGetParamName:       copyText (processor->getParameterName (index, kVstMaxParamNameLength), ptr, kVstMaxParamNameLength); return 0;
         case effGetParamDisplay:    copyText (processor->getParameterText (index, kVstMaxParamDisplayLength), ptr, kVstMaxParamDisplayLength); return 0;
@@ -259,7 +273,7 @@ void VstPluginBinding::reserveScratch (int numFrames)
     scratch.setSize (2, juce::jmax (numFrames, scratch.getNumSamples(), 512));
 }
 
-void VstPluginBinding::processReplacing (float** inputs, float** outputs, int numFrames) noexcept
+void VstPluginBinding::process (float** inputs, float** outputs, int numFrames, bool accumulate) noexcept
 {
     if (outputs == nullptr || numFrames <= 0)
         return;
@@ -270,9 +284,10 @@ void VstPluginBinding::processReplacing (float** inputs, float** outputs, int nu
 
     if (processor->isSuspended())
     {
-        for (int channel = 0; channel < numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
-                std::memset (outputs[channel], 0, sizeof (float) * (size_t) numFrames);
+        if (! accumulate)
+            for (int channel = 0; channel < numOutputs; ++channel)
+                if (outputs[channel] != nullptr)
+                    std::memset (outputs[channel], 0, sizeof (float) * (size_t) numFrames);
         return;
     }
 
@@ -298,8 +313,14 @@ void VstPluginBinding::processReplacing (float** inputs, float** outputs, int nu
             processor->processBlock (block, noMidi);
 
         for (int channel = 0; channel < numOutputs; ++channel)
-            if (outputs[channel] != nullptr)
+        {
+            if (outputs[channel] == nullptr)
+                continue;
+            if (accumulate)
+                juce::FloatVectorOperations::add (outputs[channel] + start, block.getReadPointer (channel), length);
+            else
                 std::memcpy (outputs[channel] + start, block.getReadPointer (channel), sizeof (float) * (size_t) length);
+        }
     }
 }
 

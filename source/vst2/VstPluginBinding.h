@@ -40,11 +40,14 @@ private:
     static VstPluginBinding* bindingOf (vst2::AEffect* effect) noexcept;
     static vst2::VstIntPtr dispatcherCallback (vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
     static void processReplacingCallback (vst2::AEffect*, float** inputs, float** outputs, vst2::VstInt32 numFrames);
+    static void processAccumulatingCallback (vst2::AEffect*, float** inputs, float** outputs, vst2::VstInt32 numFrames);
     static void setParameterCallback (vst2::AEffect*, vst2::VstInt32 index, float value);
     static float getParameterCallback (vst2::AEffect*, vst2::VstInt32 index);
 
     vst2::VstIntPtr dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
-    void processReplacing (float** inputs, float** outputs, int numFrames) noexcept;
+    /** The block callback: the outputs are replaced by the processed inputs, or (accumulate) the
+        processed inputs are added into them. */
+    void process (float** inputs, float** outputs, int numFrames, bool accumulate) noexcept;
     void resume();
     void suspend();
     vst2::VstIntPtr setSpeakerArrangement (const vst2::VstSpeakerArrangement* input, const vst2::VstSpeakerArrangement* output);

@@ -391,8 +391,8 @@ int run (int argc, char** argv)
             watcher.processSample (&left, &right);
             if (left != output.getSample (0, i) || (numChannels == 2 && right != output.getSample (1, i)))
                 ++disagreements;
-            smallestGain = juce::jmin (smallestGain, watcher.lastGain);
-            plot.add (position + i, inMagnitude, outMagnitude, watcher.lastGain);
+            smallestGain = juce::jmin (smallestGain, watcher.getLastGain());
+            plot.add (position + i, inMagnitude, outMagnitude, watcher.getLastGain());
         }
 
         ++blocks;
