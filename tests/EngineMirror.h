@@ -22,8 +22,10 @@ public:
     /** One frame in place; right is null for a mono frame. */
     void processFrame (float* left, float* right)
     {
-        float copy = *left;
-        engine.processSample (left, right != nullptr ? right : &copy);
+        if (right != nullptr)
+            engine.processSample (left, right);
+        else
+            engine.processMonoSample (left);
     }
 
     CompressorCore engine;

@@ -161,7 +161,7 @@ TEST (ModuleEditor, OpensInTheHostWindowClosesAndReopens)
         // Audio keeps running while the editor is open.
         float left[64] = {}, right[64] = {};
         float* channels[] = { left, right };
-        plugin.effect->processReplacing (plugin.effect, channels, channels, 64);
+        plugin.process (channels, channels, 64);
 
         EXPECT_EQ (plugin.dispatch (vst2::effEditClose), 0);
         idleFor (plugin, 50);
@@ -195,16 +195,16 @@ TEST (ModuleEditor, KnobDragsReachTheHostsAutomation)
     Plugin plugin;
     ASSERT_EQ (plugin.dispatch (vst2::effEditOpen, 0, 0, reinterpret_cast<void*> (host.window)), 1);
     idleFor (plugin, 300);
-    hostLog().automations.clear();
+    plugin.takeAutomations();
 
     // Drag the Output knob (at 107, 434, 128 x 128) upwards.
     const float before = plugin.getParameter (3);
     host.drag (171, 498, -60);
     idleFor (plugin, 300);
 
-    ASSERT_FALSE (hostLog().automations.empty());
-    const auto& last = hostLog().automations.back();
-    EXPECT_EQ (last.effect, plugin.effect);
+    const auto automations = plugin.takeAutomations();
+    ASSERT_FALSE (automations.empty());
+    const auto& last = automations.back();
     EXPECT_EQ (last.index, 3);
     EXPECT_GT (plugin.getParameter (3), before);
     EXPECT_EQ (last.value, plugin.getParameter (3));

@@ -51,6 +51,13 @@ public:
     /** Processes one sample pair in place; the pointers name two distinct samples. */
     void processSample (float* left, float* right) noexcept;
 
+    /** A mono stream: the sample goes in as both sides and keeps the left result. */
+    void processMonoSample (float* sample) noexcept
+    {
+        float copy = *sample;
+        processSample (sample, &copy);
+    }
+
     //==============================================================================
     // Parameter writes; each acts from the next sample.
 

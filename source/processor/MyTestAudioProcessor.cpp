@@ -92,10 +92,7 @@ void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
         // Mono: the sample is both sides; the channel keeps the left result.
         leftSamplePtr = buffer.getWritePointer (0);
         for (int i = 0; i < numSamples; ++i)
-        {
-            float copy = *leftSamplePtr;
-            engine->processSample (leftSamplePtr++, &copy);
-        }
+            engine->processMonoSample (leftSamplePtr++);
     }
 
     for (int channel = numInputs; channel < juce::jmin (getTotalNumOutputChannels(), numChannels); ++channel)

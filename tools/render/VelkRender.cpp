@@ -5,9 +5,13 @@
 //
 // Run with --help for the options.
 
+#include "CheckedFileStream.h"
 #include "CompressorCore.h"
 #include "DemoSignal.h"
+#include "FlacCheck.h"
+#include "ParameterTable.h"
 #include "RenderPlot.h"
+#include "TemporaryFile.h"
 #include "VstHost.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -47,6 +51,14 @@ struct Failure : std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+Failure failure (const String& message)
+{
+    return Failure (message.toStdString());
+}
+
+//==============================================================================
+// Parse: the command line into options.
+
 struct Options
 {
     std::vector<String> files;
@@ -68,65 +80,82 @@ std::optional<double> parseNumber (const String& text)
     return value;
 }
 
+/** A caption as a command-line word: "SC Bell" is scbell, "20:1" is 20:1. */
+String captionWord (const char* caption)
+{
+    return String (caption).toLowerCase().removeCharacters (" ");
+}
+
+/** The parameter a setting's name means: the plug-in's name or saved name, case-insensitive,
+    or one of the short forms. */
+int parameterFor (const String& name)
+{
+    for (const auto& parameter : velk::parameterTable)
+        if (name.equalsIgnoreCase (parameter.name) || (parameter.isSaved() && name.equalsIgnoreCase (parameter.savedName)))
+            return parameter.index;
+
+    if (name.equalsIgnoreCase ("wetdry"))
+        return velk::wetDryParameter;
+    return -1;
+}
+
+/** The position of a switch from a caption word or a position number. */
+int switchPosition (const velk::ParameterInfo& parameter, const String& value)
+{
+    for (int position = 0; position < parameter.numPositions; ++position)
+        if (value == captionWord (parameter.captions[position]))
+            return position;
+
+    if (const auto number = parseNumber (value); number && *number == std::floor (*number) && *number >= 0 && *number < parameter.numPositions)
+        return (int) *number;
+    return -1;
+}
+
+String captionList (const velk::ParameterInfo& parameter)
+{
+    juce::StringArray words;
+    for (int position = 0; position < parameter.numPositions; ++position)
+        words.add (captionWord (parameter.captions[position]));
+    return words.joinIntoString (", ");
+}
+
 /** A setting as the panel shows it, turned into the plug-in's parameter value. */
 std::pair<int, float> parseSetting (const String& rawName, const String& rawValue)
 {
-    const auto name = rawName.toLowerCase();
     const auto value = rawValue.toLowerCase().removeCharacters (" -_").trim();
-    const auto bad = [&] (const String& what) { return Failure ("--" + rawName.toStdString() + ": '" + rawValue.toStdString() + "' " + what.toStdString()); };
+    const auto bad = [&] (const String& what) { return failure ("--" + rawName + ": '" + rawValue + "' " + what); };
 
-    const auto choice = [&] (std::initializer_list<const char*> names, int numbers) -> int
+    const int index = parameterFor (rawName);
+    if (index < 0)
+        throw failure ("unknown setting --" + rawName + " (see --help)");
+    const auto& parameter = velk::parameterInfo (index);
+
+    if (index == velk::ratioParameter)
     {
-        int index = 0;
-        for (auto* n : names)
+        // A ratio by its caption, "4:1", or its number, "4"; the limiter as lim or limit.
+        const auto word = value == "lim" || value == "limiter" ? String ("limit") : value;
+        for (int position = 0; position < parameter.numPositions; ++position)
         {
-            if (value == n)
-                return index;
-            ++index;
+            const auto caption = captionWord (parameter.captions[position]);
+            if (word == caption || word + ":1" == caption)
+                return { index, (float) (parameter.firstPosition + position) };
         }
-        if (const auto number = parseNumber (value); number && *number == std::floor (*number) && *number >= 0 && *number < numbers)
-            return (int) *number;
-        return -1;
-    };
-
-    if (name == "ratio")
-    {
-        const char* ratios[] = { "1", "2", "4", "8", "20" };
-        for (int preset = 0; preset < 5; ++preset)
-            if (value == ratios[preset] || value == String (ratios[preset]) + ":1")
-                return { 4, (float) (preset + 1) };
-        if (value == "lim" || value == "limiter")
-            return { 4, 6.0f };
         throw bad ("is not a ratio (1, 2, 4, 8, 20 or lim)");
     }
-    if (name == "dist" || name == "distortion")
+
+    if (parameter.isSwitch())
     {
-        const int mode = choice ({ "soft", "warm", "hot", "blend", "drive" }, 5);
-        if (mode < 0)
-            throw bad ("is not a distortion mode (0 to 4, or soft, warm, hot, blend, drive)");
-        return { 5, (float) mode };
-    }
-    if (name == "filter" || name == "filt")
-    {
-        const int mode = choice ({ "off", "schp", "hp", "scbell" }, 4);
-        if (mode < 0)
-            throw bad ("is not a filter mode (0 to 3, or off, schp, hp, scbell)");
-        return { 6, (float) mode };
+        const int position = switchPosition (parameter, value);
+        if (position < 0)
+            throw bad ("is not a " + String (parameter.name).toLowerCase() + " mode (0 to " + String (parameter.numPositions - 1)
+                       + ", or " + captionList (parameter) + ")");
+        return { index, (float) (parameter.firstPosition + position) };
     }
 
-    const std::pair<const char*, int> continuous[] = { { "input", 0 }, { "attack", 1 }, { "release", 2 }, { "output", 3 },
-                                                       { "wet/dry", 7 }, { "wetdry", 7 }, { "drywet", 7 }, { "gc", 8 } };
-    for (auto [n, index] : continuous)
-    {
-        if (name == n)
-        {
-            const auto number = parseNumber (rawValue);
-            if (! number)
-                throw bad ("is not a number");
-            return { index, (float) *number };
-        }
-    }
-    throw Failure ("unknown setting --" + rawName.toStdString() + " (see --help)");
+    const auto number = parseNumber (rawValue);
+    if (! number)
+        throw bad ("is not a number");
+    return { index, (float) *number };
 }
 
 Options parseArguments (int argc, char** argv)
@@ -152,7 +181,7 @@ Options parseArguments (int argc, char** argv)
         if (lower == "list") { options.list = true; continue; }
 
         if (i + 1 >= argc)
-            throw Failure ("--" + name.toStdString() + " needs a value");
+            throw failure ("--" + name + " needs a value");
         const String value (argv[++i]);
 
         if (lower == "state") options.stateFile = value;
@@ -163,7 +192,7 @@ Options parseArguments (int argc, char** argv)
         {
             const auto number = parseNumber (value);
             if (! number || *number < 1 || *number > 65536 || *number != std::floor (*number))
-                throw Failure ("--block: '" + value.toStdString() + "' is not a block size from 1 to 65536");
+                throw failure ("--block: '" + value + "' is not a block size from 1 to 65536");
             options.blockSize = (int) *number;
         }
         else
@@ -178,6 +207,9 @@ Options parseArguments (int argc, char** argv)
         throw Failure ("no output file (see --help)");
     return options;
 }
+
+//==============================================================================
+// Open: the source, checked whole, and every output path, checked before anything renders.
 
 juce::File fileFor (const String& path)
 {
@@ -233,118 +265,192 @@ void drawProgress (double fraction)
     std::fflush (stderr);
 }
 
-int run (int argc, char** argv)
+/** The audio to render: a file, or the built-in demo. */
+class Source
 {
-    const auto options = parseArguments (argc, argv);
-    juce::AudioFormatManager formats;
-    formats.registerBasicFormats();
-
-    // The source: a file, or the built-in demo.
-    const bool demo = options.files.size() < 2;
-    std::unique_ptr<juce::AudioFormatReader> reader;
-    juce::AudioBuffer<float> demoSignal;
-    double sampleRate = 48000.0;
-    int numChannels = 2;
-    juce::int64 totalSamples = 0;
-    juce::File inputFile;
-
-    if (! demo)
+public:
+    Source (juce::AudioFormatManager& formats, const Options& options)
     {
-        inputFile = fileFor (options.files[0]);
-        if (! inputFile.existsAsFile())
-            throw Failure ("cannot read " + options.files[0].toStdString() + ": no such file");
-        reader.reset (formats.createReaderFor (inputFile));
+        if (options.files.size() < 2)
+        {
+            demo = makeDemoSignal (sampleRate);
+            totalSamples = demo.getNumSamples();
+            name = "built-in demo (drums and bass)";
+            return;
+        }
+
+        name = options.files[0];
+        file = fileFor (name);
+        if (! file.existsAsFile())
+            throw failure ("cannot read " + name + ": no such file");
+
+        auto checked = std::make_unique<CheckedFileStream> (file);
+        stream = checked.get();
+        if (! checked->openedOk())
+            throw failure ("cannot read " + name + ": " + file.getFullPathName() + " cannot be opened");
+        reader.reset (formats.createReaderFor (std::move (checked)));
         if (reader == nullptr)
-            throw Failure ("cannot read " + options.files[0].toStdString() + ": not a WAV, AIFF or FLAC file that can be read");
+        {
+            stream = nullptr;
+            throw failure ("cannot read " + name + ": not a WAV, AIFF or FLAC file that can be read");
+        }
         if (reader->numChannels < 1 || reader->numChannels > 2)
-            throw Failure (options.files[0].toStdString() + " has " + std::to_string (reader->numChannels) + " channels; mono or stereo only");
+            throw failure (name + " has " + String (reader->numChannels) + " channels; mono or stereo only");
         if (reader->sampleRate <= 0.0)
-            throw Failure (options.files[0].toStdString() + " has no sample rate");
+            throw failure (name + " has no sample rate");
+
         sampleRate = reader->sampleRate;
         numChannels = (int) reader->numChannels;
         totalSamples = reader->lengthInSamples;
+        isFlac = reader->getFormatName().containsIgnoreCase ("flac");
+        checkWhole();
     }
-    else
+
+    bool isDemo() const noexcept { return reader == nullptr; }
+
+    /** length frames from position into the buffer; throws where the file is damaged. */
+    void read (juce::AudioBuffer<float>& buffer, juce::int64 position, int length)
     {
-        demoSignal = makeDemoSignal (sampleRate);
-        totalSamples = demoSignal.getNumSamples();
+        if (isDemo())
+        {
+            for (int c = 0; c < numChannels; ++c)
+                buffer.copyFrom (c, 0, demo, c, (int) position, length);
+            return;
+        }
+
+        if (! reader->read (&buffer, 0, length, position, true, true))
+            throw failure ("cannot read " + name + " past sample " + String (position));
+        // A FLAC reader reads ahead and meets the end of the file normally; FLAC was checked whole.
+        if (! isFlac && stream->cameUpShort())
+            throw cutShort();
     }
 
-    // The destination, checked before anything is processed.
-    juce::File outputFile;
-    juce::AudioFormat* outputFormat = nullptr;
-    const int bitsPerSample = options.floatOutput ? 32 : 24;
-    if (! options.files.empty())
+    String name;
+    juce::File file;
+    double sampleRate = 48000.0;
+    int numChannels = 2;
+    juce::int64 totalSamples = 0;
+
+private:
+    /** FLAC frames are decoded and checked by libFLAC; a WAV or AIFF file must hold as many
+        frames as its header announces: reading its first and last frame shows it. */
+    void checkWhole()
     {
-        outputFile = fileFor (options.files.back());
-        if (! demo && outputFile == inputFile)
-            throw Failure ("the output " + options.files.back().toStdString() + " is the input file");
-        outputFormat = formats.findFormatForFileExtension (outputFile.getFileExtension());
-        if (outputFormat == nullptr || outputFormat->getFormatName().containsIgnoreCase ("ogg") || outputFormat->getFormatName().containsIgnoreCase ("mp3"))
-            throw Failure ("cannot write " + options.files.back().toStdString() + ": use .wav, .aiff or .flac");
-        if (! outputFormat->getPossibleBitDepths().contains (bitsPerSample))
-            throw Failure (outputFormat->getFormatName().toStdString() + " cannot store " + std::to_string (bitsPerSample) + "-bit samples"
-                           + (options.floatOutput ? "; write 32-bit float to .wav" : ""));
-        if (! outputFile.getParentDirectory().isDirectory())
-            throw Failure ("cannot write " + options.files.back().toStdString() + ": no such folder");
+        if (isFlac)
+        {
+            const auto damage = FlacCheck::findDamage (file);
+            if (damage.isNotEmpty())
+                throw failure (name + " is " + damage);
+            return;
+        }
+
+        if (totalSamples <= 0)
+            return;
+        stream->reset();
+        juce::AudioBuffer<float> frame (numChannels, 1);
+        reader->read (&frame, 0, 1, 0, true, true);
+        reader->read (&frame, 0, 1, totalSamples - 1, true, true);
+        if (stream->cameUpShort())
+            throw cutShort();
     }
 
-    // The plug-in, set up as a host would.
-    const auto modulePath = findModule (options.modulePath);
-    VstHost plugin (modulePath.toStdString());
-    if (numChannels == 1 && ! plugin.setChannels (1))
-        throw Failure ("the plug-in refuses a mono arrangement");
-
-    if (options.stateFile.isNotEmpty())
+    Failure cutShort() const
     {
-        juce::MemoryBlock state;
-        if (! fileFor (options.stateFile).loadFileAsData (state) || state.getSize() == 0)
-            throw Failure ("cannot read the state file " + options.stateFile.toStdString());
-        const auto* bytes = static_cast<const char*> (state.getData());
-        plugin.setChunk (std::vector<char> (bytes, bytes + state.getSize()));
+        // The frames that are on disk, from where the audio data starts.
+        const auto bytesPerFrame = (juce::int64) numChannels * (juce::int64) (reader->bitsPerSample / 8);
+        const auto start = stream->getFirstReadStart();
+        String where;
+        if (start >= 0 && bytesPerFrame > 0)
+        {
+            const auto frames = juce::jmax ((juce::int64) 0, (stream->getTotalLength() - start) / bytesPerFrame);
+            where = ": the audio ends at sample " + String (frames) + " (" + String ((double) frames / sampleRate, 2) + " s) of the "
+                    + String (totalSamples) + " its header announces";
+        }
+        return failure (name + " is cut short" + where);
     }
-    for (auto [index, value] : options.settings)
-        plugin.setParameter (index, value);
 
-    if (options.saveStateFile.isNotEmpty())
+    juce::AudioBuffer<float> demo;
+    std::unique_ptr<juce::AudioFormatReader> reader;
+    CheckedFileStream* stream = nullptr; // owned by the reader
+    bool isFlac = false;
+};
+
+/** Throws unless a file can be written at path: its folder exists and can be written, and it is
+    not a folder or a read-only file. */
+juce::File checkWritable (const String& path, const String& what)
+{
+    const auto file = fileFor (path);
+    const auto folder = file.getParentDirectory();
+    if (! folder.isDirectory())
+        throw failure ("cannot write " + what + " " + path + ": no such folder");
+    if (file.isDirectory())
+        throw failure ("cannot write " + what + " " + path + ": it is a folder");
+    if (! folder.hasWriteAccess() || (file.exists() && ! file.hasWriteAccess()))
+        throw failure ("cannot write " + what + " " + path + ": permission denied");
+    return file;
+}
+
+/** Where the audio goes, checked. */
+struct Destination
+{
+    juce::File file;
+    juce::AudioFormat* format = nullptr;
+    int bitsPerSample = 24;
+};
+
+Destination openDestination (juce::AudioFormatManager& formats, const Options& options, const Source& source)
+{
+    Destination d;
+    const auto& path = options.files.back();
+    d.bitsPerSample = options.floatOutput ? 32 : 24;
+    d.file = checkWritable (path, "the output");
+    if (! source.isDemo() && d.file == source.file)
+        throw failure ("the output " + path + " is the input file");
+
+    d.format = formats.findFormatForFileExtension (d.file.getFileExtension());
+    if (d.format == nullptr || d.format->getFormatName().containsIgnoreCase ("ogg") || d.format->getFormatName().containsIgnoreCase ("mp3"))
+        throw failure ("cannot write " + path + ": use .wav, .aiff or .flac");
+    if (! d.format->getPossibleBitDepths().contains (d.bitsPerSample))
+        throw failure (d.format->getFormatName() + " cannot store " + String (d.bitsPerSample) + "-bit samples"
+                       + (options.floatOutput ? "; write 32-bit float to .wav" : ""));
+    return d;
+}
+
+//==============================================================================
+// Render: the source through the plug-in into a temporary file, renamed when complete.
+
+/** What a render measured. */
+struct Figures
+{
+    Levels input, output;
+    float smallestGain = 1.0f;
+    long clipBlocks = 0, blocks = 0, disagreements = 0;
+    double seconds = 0.0, elapsed = 0.0;
+};
+
+Figures render (VstHost& plugin, Source& source, const Destination& destination, const Options& options, RenderPlot& plot)
+{
+    const auto& outputPath = options.files.back();
+    const int numChannels = source.numChannels;
+    const double sampleRate = source.sampleRate;
+
+    TemporaryFile temporary (destination.file, "velk-render-" + String (getpid()));
+    std::unique_ptr<juce::AudioFormatWriter> writer;
     {
-        const auto chunk = plugin.getChunk();
-        const auto file = fileFor (options.saveStateFile);
-        if (chunk.empty() || ! file.replaceWithData (chunk.data(), chunk.size()))
-            throw Failure ("cannot write the state file " + options.saveStateFile.toStdString());
+        auto stream = std::make_unique<juce::FileOutputStream> (temporary.getFile());
+        if (! stream->openedOk())
+            throw failure ("cannot write " + outputPath + ": " + stream->getStatus().getErrorMessage());
+        writer.reset (destination.format->createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels, destination.bitsPerSample, {}, 0));
+        if (writer == nullptr)
+            throw failure ("cannot write " + outputPath + " at " + String ((int) sampleRate) + " Hz in this format");
+        stream.release();
     }
-
-    if (options.list)
-        for (int i = 0; i < plugin.getNumParameters(); ++i)
-            std::printf ("%-12s %s\n", plugin.getParameterName (i).c_str(), plugin.getParameterDisplay (i).c_str());
-
-    if (options.files.empty())
-        return 0;
 
     // An engine given the same settings watches the render for the meter figures (gain
     // reduction, clip lamp), which a host cannot read; its output must equal the plug-in's.
     CompressorCore watcher ((float) sampleRate);
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < velk::numParameters; ++i)
         watcher.applyParameter (i, plugin.getParameter (i));
-
-    // Written beside the output and renamed when complete, so that a failed or interrupted
-    // render never leaves a partial file or touches an existing one.
-    const auto temporary = outputFile.getSiblingFile ("." + outputFile.getFileName() + ".velk-render-" + String (getpid()));
-    temporary.deleteFile();
-    std::unique_ptr<juce::AudioFormatWriter> writer;
-    {
-        auto stream = std::make_unique<juce::FileOutputStream> (temporary);
-        if (! stream->openedOk())
-            throw Failure ("cannot write " + options.files.back().toStdString() + ": " + stream->getStatus().getErrorMessage().toStdString());
-        writer.reset (outputFormat->createWriterFor (stream.get(), sampleRate, (unsigned int) numChannels, bitsPerSample, {}, 0));
-        if (writer == nullptr)
-        {
-            stream.reset();
-            temporary.deleteFile();
-            throw Failure ("cannot write " + options.files.back().toStdString() + " at " + std::to_string ((int) sampleRate) + " Hz in this format");
-        }
-        stream.release();
-    }
 
     std::signal (SIGINT, onSignal);
     std::signal (SIGTERM, onSignal);
@@ -353,113 +459,185 @@ int run (int argc, char** argv)
 
     plugin.resume (sampleRate, options.blockSize);
     juce::AudioBuffer<float> input (numChannels, options.blockSize), output (numChannels, options.blockSize);
-    RenderPlot plot (totalSamples, sampleRate);
-    Levels inputLevels, outputLevels;
-    float smallestGain = 1.0f;
-    long clipBlocks = 0, blocks = 0, disagreements = 0;
+    Figures figures;
 
-    for (juce::int64 position = 0; position < totalSamples; position += options.blockSize)
+    for (juce::int64 position = 0; position < source.totalSamples; position += options.blockSize)
     {
         if (interrupted)
-        {
-            writer.reset();
-            temporary.deleteFile();
             throw Failure ("interrupted; nothing was written");
-        }
 
-        const int length = (int) juce::jmin ((juce::int64) options.blockSize, totalSamples - position);
-        if (demo)
-            for (int c = 0; c < numChannels; ++c)
-                input.copyFrom (c, 0, demoSignal, c, (int) position, length);
-        else if (! reader->read (&input, 0, length, position, true, true))
-            throw Failure ("cannot read " + options.files[0].toStdString() + " past sample " + std::to_string (position));
-
+        const int length = (int) juce::jmin ((juce::int64) options.blockSize, source.totalSamples - position);
+        source.read (input, position, length);
         plugin.process (const_cast<float**> (input.getArrayOfWritePointers()), const_cast<float**> (output.getArrayOfWritePointers()), length);
 
         for (int i = 0; i < length; ++i)
         {
-            float left = input.getSample (0, i), right = input.getSample (numChannels - 1, i);
             float inMagnitude = 0.0f, outMagnitude = 0.0f;
             for (int c = 0; c < numChannels; ++c)
             {
-                inputLevels.add (input.getSample (c, i));
-                outputLevels.add (output.getSample (c, i));
+                figures.input.add (input.getSample (c, i));
+                figures.output.add (output.getSample (c, i));
                 inMagnitude = juce::jmax (inMagnitude, std::fabs (input.getSample (c, i)));
                 outMagnitude = juce::jmax (outMagnitude, std::fabs (output.getSample (c, i)));
             }
 
-            watcher.processSample (&left, &right);
-            if (left != output.getSample (0, i) || (numChannels == 2 && right != output.getSample (1, i)))
-                ++disagreements;
-            smallestGain = juce::jmin (smallestGain, watcher.getLastGain());
+            float left = input.getSample (0, i);
+            bool agrees;
+            if (numChannels == 2)
+            {
+                float right = input.getSample (1, i);
+                watcher.processSample (&left, &right);
+                agrees = left == output.getSample (0, i) && right == output.getSample (1, i);
+            }
+            else
+            {
+                watcher.processMonoSample (&left);
+                agrees = left == output.getSample (0, i);
+            }
+            if (! agrees)
+                ++figures.disagreements;
+            figures.smallestGain = juce::jmin (figures.smallestGain, watcher.getLastGain());
             plot.add (position + i, inMagnitude, outMagnitude, watcher.getLastGain());
         }
 
-        ++blocks;
+        ++figures.blocks;
         if (watcher.takeClipFlag())
-            ++clipBlocks;
+            ++figures.clipBlocks;
 
         if (! writer->writeFromAudioSampleBuffer (output, 0, length))
-        {
-            writer.reset();
-            temporary.deleteFile();
-            throw Failure ("cannot write " + options.files.back().toStdString() + ": the disk refused the data");
-        }
+            throw failure ("cannot write " + outputPath + ": the disk refused the data");
 
-        if (showProgress && (blocks % 64 == 0))
-            drawProgress ((double) (position + length) / (double) juce::jmax ((juce::int64) 1, totalSamples));
+        if (showProgress && (figures.blocks % 64 == 0))
+            drawProgress ((double) (position + length) / (double) juce::jmax ((juce::int64) 1, source.totalSamples));
     }
 
     plugin.suspend();
     writer.reset();
-    if (! temporary.moveFileTo (outputFile))
-    {
-        temporary.deleteFile();
-        throw Failure ("cannot write " + options.files.back().toStdString());
-    }
+    if (! temporary.commit())
+        throw failure ("cannot write " + outputPath);
 
-    const double elapsed = std::chrono::duration<double> (std::chrono::steady_clock::now() - started).count();
-    const double seconds = (double) totalSamples / sampleRate;
     if (showProgress)
         std::fprintf (stderr, "\r%60s\r", "");
+    figures.elapsed = std::chrono::duration<double> (std::chrono::steady_clock::now() - started).count();
+    figures.seconds = (double) source.totalSamples / sampleRate;
+    return figures;
+}
 
+//==============================================================================
+// Report: the summary, and the plot's caption.
+
+double reductionDb (float smallestGain)
+{
+    return smallestGain > 0.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0;
+}
+
+void report (VstHost& plugin, const Source& source, const Options& options, const Figures& f)
+{
     std::printf ("%s by %s: %s -> %s\n", plugin.getEffectName().c_str(), plugin.getVendorName().c_str(),
-                 demo ? "built-in demo (drums and bass)" : options.files[0].toRawUTF8(), options.files.back().toRawUTF8());
-    std::printf ("  %d channel%s, %g Hz, %.2f s, %s, blocks of %d\n", numChannels, numChannels == 1 ? "" : "s", sampleRate, seconds,
-                 options.floatOutput ? "32-bit float" : "24-bit", options.blockSize);
-    std::printf ("  input   %s\n", inputLevels.describe().toRawUTF8());
-    std::printf ("  output  %s\n", outputLevels.describe().toRawUTF8());
-    std::printf ("  largest gain reduction  %.1f dB\n", smallestGain > 0.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0);
-    std::printf ("  clip lamp lit in %ld of %ld blocks\n", clipBlocks, blocks);
-    std::printf ("  took %.2f s: %.0f times real time\n", elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
-    if (outputLevels.peak > 1.0 && ! options.floatOutput)
+                 source.name.toRawUTF8(), options.files.back().toRawUTF8());
+    std::printf ("  %d channel%s, %g Hz, %.2f s, %s, blocks of %d\n", source.numChannels, source.numChannels == 1 ? "" : "s",
+                 source.sampleRate, f.seconds, options.floatOutput ? "32-bit float" : "24-bit", options.blockSize);
+    std::printf ("  input   %s\n", f.input.describe().toRawUTF8());
+    std::printf ("  output  %s\n", f.output.describe().toRawUTF8());
+    std::printf ("  largest gain reduction  %.1f dB\n", reductionDb (f.smallestGain));
+    std::printf ("  clip lamp lit in %ld of %ld blocks\n", f.clipBlocks, f.blocks);
+    std::printf ("  took %.2f s: %.0f times real time\n", f.elapsed, f.elapsed > 0.0 ? f.seconds / f.elapsed : 0.0);
+    if (f.output.peak > 1.0 && ! options.floatOutput)
         std::printf ("  note: the output goes above full scale, where a 24-bit file clips; lower --output or use --float\n");
-    if (disagreements > 0)
-        std::printf ("  note: the meter figures come from an engine that disagreed with the plug-in on %ld samples\n", disagreements);
+    if (f.disagreements > 0)
+        std::printf ("  note: the meter figures come from an engine that disagreed with the plug-in on %ld samples\n", f.disagreements);
+}
 
-    if (options.plotFile.isNotEmpty())
+/** The settings as the panel shows them, for the plot. */
+juce::StringArray caption (VstHost& plugin, const Source& source, const Figures& f)
+{
+    String settings;
+    for (const auto& parameter : velk::parameterTable)
     {
-        // The settings as the panel shows them.
-        const char* const ratios[] = { "1:1", "1:1", "2:1", "4:1", "8:1", "20:1", "limiter" };
-        const char* const dists[] = { "soft", "warm", "hot", "blend", "drive" };
-        const char* const filters[] = { "off", "sidechain high-pass", "high-pass", "sidechain bell" };
-        const auto choice = [&] (int index, const char* const* names, int count) -> String
+        if (! parameter.hasControl)
+            continue;
+        if (parameter.isSwitch())
         {
-            const int n = CompressorCore::truncateToInt (plugin.getParameter (index));
-            return n >= 0 && n < count ? String (names[n]) : String (n) + " (none)";
-        };
-        juce::StringArray caption;
-        String settings;
-        for (int i = 0; i < 4; ++i)
-            settings << String (plugin.getParameterName (i)) << " " << String (plugin.getParameterDisplay (i)).trim() << "    ";
-        settings << "Ratio " << choice (4, ratios, 7) << "    Dist " << choice (5, dists, 5) << "    Filter " << choice (6, filters, 4);
-        caption.add (settings);
-        caption.add ((demo ? String ("built-in demo") : inputFile.getFileName()) + ", " + String (sampleRate, 0) + " Hz, "
-                     + String (seconds, 2) + " s; largest gain reduction " + String (smallestGain > 0.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0, 1)
-                     + " dB; clip lamp in " + String (clipBlocks) + " of " + String (blocks) + " blocks");
-        if (! plot.writePng (fileFor (options.plotFile), "VELK  " + outputFile.getFileName(), caption))
-            throw Failure ("cannot write the plot " + options.plotFile.toStdString());
+            const int position = CompressorCore::truncateToInt (plugin.getParameter (parameter.index)) - parameter.firstPosition;
+            // Ratio presets outside the six positions run ratio 1.
+            const bool known = position >= 0 && position < parameter.numPositions;
+            settings << parameter.savedName << " "
+                     << (known ? String (parameter.captions[position])
+                               : parameter.index == velk::ratioParameter ? String (parameter.captions[0]) : String ("none"))
+                     << "    ";
+        }
+        else
+        {
+            settings << parameter.name << " " << String (plugin.getParameterDisplay (parameter.index)).trim() << "    ";
+        }
     }
+
+    juce::StringArray lines;
+    lines.add (settings.trimEnd());
+    lines.add ((source.isDemo() ? String ("built-in demo") : source.file.getFileName()) + ", " + String (source.sampleRate, 0) + " Hz, "
+               + String (f.seconds, 2) + " s; largest gain reduction " + String (reductionDb (f.smallestGain), 1)
+               + " dB; clip lamp in " + String (f.clipBlocks) + " of " + String (f.blocks) + " blocks");
+    return lines;
+}
+
+//==============================================================================
+int run (int argc, char** argv)
+{
+    const auto options = parseArguments (argc, argv);
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+
+    // Everything that could fail is checked before the plug-in runs.
+    Source source (formats, options);
+    std::optional<Destination> destination;
+    if (! options.files.empty())
+        destination = openDestination (formats, options, source);
+    juce::File stateOut, plotOut;
+    if (options.saveStateFile.isNotEmpty())
+        stateOut = checkWritable (options.saveStateFile, "the state file");
+    if (options.plotFile.isNotEmpty())
+        plotOut = checkWritable (options.plotFile, "the plot");
+
+    // The plug-in, set up as a host would.
+    VstHost::Options hostOptions;
+    hostOptions.processLevel = 4; // offline rendering
+    VstHost plugin (findModule (options.modulePath).toStdString(), hostOptions);
+    if (source.numChannels == 1 && ! plugin.setChannels (1))
+        throw Failure ("the plug-in refuses a mono arrangement");
+
+    if (options.stateFile.isNotEmpty())
+    {
+        juce::MemoryBlock state;
+        if (! fileFor (options.stateFile).loadFileAsData (state) || state.getSize() == 0)
+            throw failure ("cannot read the state file " + options.stateFile);
+        const auto* bytes = static_cast<const char*> (state.getData());
+        plugin.setChunk (std::vector<char> (bytes, bytes + state.getSize()));
+    }
+    for (auto [index, value] : options.settings)
+        plugin.setParameter (index, value);
+
+    if (options.list)
+        for (int i = 0; i < plugin.getNumParameters(); ++i)
+            std::printf ("%-12s %s\n", plugin.getParameterName (i).c_str(), plugin.getParameterDisplay (i).c_str());
+
+    std::optional<Figures> figures;
+    RenderPlot plot (source.totalSamples, source.sampleRate);
+    if (destination)
+        figures = render (plugin, source, *destination, options, plot);
+
+    if (options.saveStateFile.isNotEmpty())
+    {
+        const auto chunk = plugin.getChunk();
+        if (chunk.empty() || ! stateOut.replaceWithData (chunk.data(), chunk.size()))
+            throw failure ("cannot write the state file " + options.saveStateFile);
+    }
+
+    if (! figures)
+        return 0;
+
+    report (plugin, source, options, *figures);
+    if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination->file.getFileName(), caption (plugin, source, *figures)))
+        throw failure ("cannot write the plot " + options.plotFile);
     return 0;
 }
 } // namespace
