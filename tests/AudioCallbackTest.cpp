@@ -5,23 +5,6 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 namespace
 {
-juce::AudioBuffer<float> noiseBuffer (int channels, int samples, std::uint32_t seed = 5u)
-{
-    juce::AudioBuffer<float> buffer (channels, samples);
-    NoiseSource noise (seed);
-    for (int c = 0; c < channels; ++c)
-        for (int i = 0; i < samples; ++i)
-            buffer.setSample (c, i, 0.8f * noise.next());
-    return buffer;
-}
-
-void process (MyTestAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
-{
-    juce::MidiBuffer midi;
-    const juce::ScopedLock lock (processor.getCallbackLock());
-    processor.processBlock (buffer, midi);
-}
-
 void useSettings (MyTestAudioProcessor& processor)
 {
     processor.setParameter (0, 0.8f);

@@ -296,3 +296,46 @@ TEST (CompressorCore, NonFiniteInputIsTreatedAsZero)
                         ASSERT_TRUE (std::isfinite (withBad.meterValue.load()));
                     }
 }
+
+TEST (CompressorCore, AStaleCoefficientFromARateChangeIsNeverUsed)
+{
+    // A parameter thread computes the attack and release coefficients from the rate it last
+    // read; the audio thread's rate change and re-sent values land before that thread's stores.
+    // The engine must still run on coefficients for the new rate.
+    for (const bool staleAttack : { true, false })
+    {
+        CompressorCore raced (44100.0f), fresh (48000.0f);
+        raced.setAttack (0.5f);
+        raced.setRelease (0.2f);
+
+        // The parameter thread has read 44100 and computed its coefficient...
+        const float staleCoefficient = staleAttack ? LevelDetector::coefficientFor (44100.0f, 5.0f)
+                                                   : LevelDetector::coefficientFor (44100.0f, 600.0f);
+
+        // ...when the audio thread switches to 48000 and sends the stored values again...
+        raced.prepare (48000.0f);
+        for (auto* core : { &raced, &fresh })
+        {
+            core->setAttack (0.5f);
+            core->setRelease (0.2f);
+            core->setRatioPreset (3);
+            core->setInput (0.9f);
+        }
+
+        // ...and only then do the parameter thread's stores land.
+        for (auto* detector : { &raced.detectorLeft, &raced.detectorRight })
+            (staleAttack ? detector->attackCoef : detector->releaseCoef).store (staleCoefficient);
+
+        NoiseSource noise (5u);
+        for (int i = 0; i < 20000; ++i)
+        {
+            const float x = noise.next() * (i % 4000 < 1000 ? 1.0f : 0.05f), y = noise.next() * 0.5f;
+            float rightRaced;
+            float rightFresh;
+            ASSERT_EQ (process (raced, x, y, &rightRaced), process (fresh, x, y, &rightFresh)) << "sample " << i;
+            ASSERT_EQ (rightRaced, rightFresh);
+        }
+        EXPECT_EQ (raced.detectorLeft.attackCoef.load(), LevelDetector::coefficientFor (48000.0f, 5.0f));
+        EXPECT_EQ (raced.detectorRight.releaseCoef.load(), LevelDetector::coefficientFor (48000.0f, 600.0f));
+    }
+}

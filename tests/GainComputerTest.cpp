@@ -84,16 +84,14 @@ struct Calibrated
     float makeup;
 };
 
+/** The calibration of a preset (its ratio and limiter as setRatioPreset leaves them) for an
+    Attack and Input value, applied over a starting threshold and make-up gain. */
 Calibrated calibrateWith (int preset, float attack, float input, float startThreshold = -13.0f, float startMakeup = 1.0f)
 {
     CompressorCore core (44100.0f);
     core.setRatioPreset (preset);
-    core.attack = attack;
-    core.inputGain = input;
-    core.thresholdDb = startThreshold;
-    core.makeupGain = startMakeup;
-    core.calibrate();
-    return { core.thresholdDb, core.makeupGain };
+    const auto result = Calibration::lookup ({ core.ratio.load(), core.limiter.load(), attack, input });
+    return { result.writesThreshold ? result.thresholdDb : startThreshold, result.writesMakeup ? result.makeupGain : startMakeup };
 }
 } // namespace
 

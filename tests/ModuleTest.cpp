@@ -7,6 +7,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <tuple>
 
 namespace
 {
@@ -103,6 +105,10 @@ TEST (Module, IdentityAndCapabilities)
     EXPECT_EQ (plugin.dispatch (vst2::effGetTailSize), 0);
     EXPECT_EQ (plugin.dispatch (vst2::effVendorSpecific, 1, 2, nullptr, 3.0f), 0);
     EXPECT_EQ (plugin.dispatch (vst2::effGetProgram), 0);
+    // No programs: an empty, terminated name, never the host's buffer untouched.
+    EXPECT_EQ (plugin.text (vst2::effGetProgramName), "");
+    EXPECT_EQ (plugin.text (vst2::effGetProgramNameIndexed, 0), "");
+    EXPECT_EQ (plugin.dispatch (vst2::effGetProgramNameIndexed, 0, 0, name), 0);
 
     struct { const char* text; int answer; } canDos[] = {
         { "receiveVstEvents", -1 }, { "receiveVstMidiEvent", -1 }, { "receiveVstMidiEvents", -1 },
@@ -217,6 +223,57 @@ TEST (Module, ProcessReplacingEqualsTheEngine)
         float* channels[] = { io[0].data(), io[1].data() };
         plugin.getEffect()->processReplacing (plugin.getEffect(), channels, channels, 512);
         EXPECT_EQ (io, expected);
+    }
+}
+
+TEST (Module, AccumulatingProcessAddsTheOutput)
+{
+    // A host that ignores the can-replace flag calls the old accumulating process.
+    Plugin plugin;
+    plugin.resume (48000.0f, 256);
+    EngineMirror mirror (48000.0f);
+    for (const auto& s : settings)
+    {
+        plugin.setParameter ((int) s[0], s[1]);
+        mirror.set ((int) s[0], s[1]);
+    }
+
+    auto input = noise (2, 700, 8u);
+    const auto processed = throughMirror (mirror, input);
+    std::vector<std::vector<float>> output (2, std::vector<float> (700, 0.25f));
+    float* ins[] = { input[0].data(), input[1].data() };
+    float* outs[] = { output[0].data(), output[1].data() };
+    plugin.getEffect()->process (plugin.getEffect(), ins, outs, 700);
+    for (int c = 0; c < 2; ++c)
+        for (size_t i = 0; i < 700; ++i)
+            ASSERT_EQ (output[(size_t) c][i], 0.25f + processed[(size_t) c][i]) << c << ", " << i;
+}
+
+TEST (Module, NonFiniteAutomationNeverLocksTheOutput)
+{
+    // As found: NaN on Input mid-stream, then a good value; +inf on Output; a huge Input whose
+    // gain overflows. The output stays finite and carries sound again afterwards.
+    const float notANumber = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (const auto& [index, bad, good] : { std::tuple { 0, notANumber, 0.5f }, std::tuple { 3, inf, 0.54f }, std::tuple { 0, 1e38f, 0.5f } })
+    {
+        Plugin plugin;
+        plugin.resume (48000.0f, 512);
+        plugin.setParameter (4, 3.0f);
+        for (int block = 0; block < 40; ++block)
+        {
+            if (block == 10)
+                plugin.setParameter (index, bad);
+            if (block == 20)
+                plugin.setParameter (index, good);
+            const auto output = plugin.process (noise (2, 512, (std::uint32_t) block + 1u));
+            for (const auto& channel : output)
+                for (const float sample : channel)
+                    ASSERT_TRUE (std::isfinite (sample)) << "parameter " << index << ", block " << block;
+            if (block == 39)
+            {
+                EXPECT_GT (std::fabs (output[0][100]) + std::fabs (output[1][300]), 0.0f);
+            }
+        }
     }
 }
 

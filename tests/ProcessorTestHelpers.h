@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MyTestAudioProcessor.h"
+#include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,25 @@ inline std::array<float, 9> parametersOf (MyTestAudioProcessor& processor)
     for (int i = 0; i < 9; ++i)
         values[(size_t) i] = processor.getParameter (i);
     return values;
+}
+
+/** Noise at 0.8 of full scale in every channel, reproducible by seed. */
+inline juce::AudioBuffer<float> noiseBuffer (int channels, int samples, std::uint32_t seed = 5u)
+{
+    juce::AudioBuffer<float> buffer (channels, samples);
+    NoiseSource noise (seed);
+    for (int c = 0; c < channels; ++c)
+        for (int i = 0; i < samples; ++i)
+            buffer.setSample (c, i, 0.8f * noise.next());
+    return buffer;
+}
+
+/** One block through the processor, under its callback lock as the host binding calls it. */
+inline void process (MyTestAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
+{
+    juce::MidiBuffer midi;
+    const juce::ScopedLock lock (processor.getCallbackLock());
+    processor.processBlock (buffer, midi);
 }
 
 /** Counts the processor's change broadcasts, delivered synchronously by deliver(). */

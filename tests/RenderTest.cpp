@@ -216,3 +216,96 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
     EXPECT_EQ (readAudio (folder.file ("in.wav")).getNumSamples(), 2000);
     EXPECT_EQ (folder.numAllFiles(), 3) << "no temporary files are left behind";
 }
+
+TEST (Render, DamagedInputIsRefusedAndNothingIsWritten)
+{
+    // Files whose header announces more audio than they hold, or whose FLAC frames are
+    // corrupted: the framework's readers would fill the gap with silence.
+    Folder folder;
+    const auto signal = noise (2, 96000, 21u);
+    ASSERT_TRUE (writeWav (folder.file ("whole.wav"), signal, 48000.0, 24));
+    {
+        folder.file ("whole.flac").deleteFile();
+        auto stream = std::make_unique<juce::FileOutputStream> (folder.file ("whole.flac"));
+        std::unique_ptr<juce::AudioFormatWriter> writer (juce::FlacAudioFormat().createWriterFor (stream.get(), 48000.0, 2, 24, {}, 0));
+        ASSERT_NE (writer, nullptr);
+        stream.release();
+        ASSERT_TRUE (writer->writeFromAudioSampleBuffer (signal, 0, signal.getNumSamples()));
+    }
+
+    const auto cutInHalf = [&] (const char* from, const char* to)
+    {
+        juce::MemoryBlock data;
+        folder.file (from).loadFileAsData (data);
+        folder.file (to).replaceWithData (data.getData(), data.getSize() / 2);
+    };
+    cutInHalf ("whole.wav", "cut.wav");
+    cutInHalf ("whole.flac", "cut.flac");
+    {
+        juce::MemoryBlock data;
+        folder.file ("whole.flac").loadFileAsData (data);
+        NoiseSource garbage (5u);
+        for (size_t i = data.getSize() / 2; i < data.getSize() / 2 + 4096; ++i)
+            data[i] = (char) garbage.nextInt (256);
+        folder.file ("corrupt.flac").replaceWithData (data.getData(), data.getSize());
+    }
+    folder.file ("existing.wav").replaceWithText ("keep me");
+
+    struct Case { const char* file; const char* message; };
+    for (const auto& c : { Case { "cut.wav", "cut.wav is cut short: the audio ends at sample " },
+                           Case { "cut.flac", "cut.flac is cut short: the audio ends at sample " },
+                           Case { "corrupt.flac", "corrupt.flac is damaged at sample " } })
+    {
+        for (const char* output : { "out.wav", "existing.wav" })
+        {
+            const auto run = render ({ folder.path (c.file), folder.path (output), "--plot", folder.path ("plot.png"),
+                                       "--save-state", folder.path ("state.bin") });
+            EXPECT_EQ (run.exitCode, 1) << c.file;
+            EXPECT_TRUE (run.output.startsWith ("velk-render: ")) << run.output;
+            EXPECT_TRUE (run.output.contains (c.message)) << run.output;
+            EXPECT_EQ (run.output.contains ("of the 96000 its header announces"), run.output.contains ("cut short")) << run.output;
+            EXPECT_EQ (run.output.trim().indexOfChar ('\n'), -1) << run.output;
+        }
+    }
+
+    // The cut WAV ends at the frame where the bytes run out.
+    const auto wav = render ({ folder.path ("cut.wav"), folder.path ("out.wav") });
+    const auto framesOnDisk = (folder.file ("cut.wav").getSize() - (folder.file ("whole.wav").getSize() - 96000 * 6)) / 6;
+    EXPECT_TRUE (wav.output.contains ("sample " + juce::String (framesOnDisk) + " ")) << wav.output << " " << framesOnDisk;
+
+    EXPECT_FALSE (folder.file ("out.wav").exists());
+    EXPECT_FALSE (folder.file ("plot.png").exists());
+    EXPECT_FALSE (folder.file ("state.bin").exists());
+    EXPECT_EQ (folder.file ("existing.wav").loadFileAsString(), "keep me");
+    EXPECT_EQ (folder.numAllFiles(), 6) << "no temporary files are left behind";
+
+    // The whole files render.
+    for (const char* whole : { "whole.wav", "whole.flac" })
+    {
+        const auto run = render ({ folder.path (whole), folder.path ("out.wav") });
+        EXPECT_EQ (run.exitCode, 0) << run.output;
+        EXPECT_EQ (readAudio (folder.file ("out.wav")).getNumSamples(), 96000);
+    }
+}
+
+TEST (Render, OutputPathsAreCheckedBeforeRendering)
+{
+    Folder folder;
+    ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 2000, 4u), 44100.0));
+    folder.file ("sub").createDirectory();
+
+    struct Case { juce::StringArray arguments; const char* message; };
+    const Case cases[] = {
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--plot", folder.path ("none/plot.png") }, "cannot write the plot" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--save-state", folder.path ("sub") }, "it is a folder" },
+        { { folder.path ("in.wav"), folder.path ("none/out.wav") }, "no such folder" },
+    };
+    for (const auto& c : cases)
+    {
+        const auto run = render (c.arguments);
+        EXPECT_NE (run.exitCode, 0);
+        EXPECT_TRUE (run.output.contains (c.message)) << run.output;
+        EXPECT_FALSE (folder.file ("out.wav").exists()) << run.output;
+    }
+    EXPECT_EQ (folder.numAllFiles(), 2);
+}

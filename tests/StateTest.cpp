@@ -231,3 +231,65 @@ TEST (State, FuzzedBlocksNeverCrashAndRejectedOnesChangeNothing)
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+TEST (State, SavedValuesReadBackExactlyAtBandEdges)
+{
+    // Values within a few steps of every calibration band edge and of 1.0 come back as the same
+    // float through the real path (text, double, float), with the editor closed.
+    const float edges[] = { 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.69f, 0.7f, 0.8f, 0.9f, 1.0f };
+    for (const float edge : edges)
+    {
+        float value = edge;
+        for (int step = 0; step < 4; ++step)
+            value = std::nextafter (value, 0.0f);
+
+        for (int step = 0; step < 9; ++step, value = std::nextafter (value, 2.0f))
+        {
+            MyTestAudioProcessor source, target;
+            source.setParameter (1, value);
+            source.setParameter (0, value);
+            source.setParameter (5, value + 2.0f);
+            juce::MemoryBlock block;
+            source.getStateInformation (block);
+            restore (target, block);
+            for (const int index : { 0, 1, 5 })
+            {
+                const float saved = source.getParameter (index), restored = target.getParameter (index);
+                ASSERT_EQ (std::memcmp (&saved, &restored, sizeof saved), 0)
+                    << "parameter " << index << " saved as " << documentOf (block) << " from " << saved;
+            }
+        }
+    }
+
+    // The value found in use: just below the 0.8 edge it is not written as "0.8".
+    MyTestAudioProcessor processor;
+    processor.setParameter (1, 0.79999995f);
+    juce::MemoryBlock block;
+    processor.getStateInformation (block);
+    EXPECT_NE (documentOf (block).find ("<Attack>0.79999995</Attack>"), std::string::npos) << documentOf (block);
+}
+
+TEST (State, SavedTextsAreTheShortestThatReadBack)
+{
+    EXPECT_EQ (MyTestAudioProcessor::savedText (0.5f), "0.5");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (1.0f), "1");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (0.1f), "0.1");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (0.54f), "0.54");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (0.0f), "0");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (2.9f), "2.9");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (0.99999994f), "0.99999994");
+    EXPECT_EQ (MyTestAudioProcessor::savedText (1e-5f), "1e-05");
+
+    // Every float of a wide sample reads back through the restore's own parser.
+    NoiseSource noise (31u);
+    for (int i = 0; i < 40000; ++i)
+    {
+        std::uint32_t bits = (std::uint32_t) (noise.next() * 2147483647.0f) ^ ((std::uint32_t) i << 20);
+        float value;
+        std::memcpy (&value, &bits, sizeof value);
+        if (! std::isfinite (value))
+            continue;
+        const float back = MyTestAudioProcessor::savedValue (MyTestAudioProcessor::savedText (value));
+        ASSERT_EQ (std::memcmp (&value, &back, sizeof value), 0) << MyTestAudioProcessor::savedText (value);
+    }
+}
