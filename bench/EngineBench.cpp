@@ -3,6 +3,7 @@
 // towards the subnormal range).
 
 #include "CompressorCore.h"
+#include "ParameterTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,21 +15,29 @@ namespace
 {
 constexpr float sampleRate = 48000.0f;
 
+/** The nine parameter values, the plug-in's defaults unless changed. */
 struct Settings
 {
-    float input = 0.5f, attack = 1.0f, release = 0.1f, output = 0.54f;
-    int ratioPreset = 1, distortion = 0, filter = 0;
+    Settings()
+    {
+        for (const auto& parameter : velk::parameterTable)
+            values[parameter.index] = parameter.defaultValue;
+    }
+
+    Settings with (velk::ParameterIndex index, float value) const
+    {
+        auto changed = *this;
+        changed.values[index] = value;
+        return changed;
+    }
+
+    float values[velk::numParameters];
 };
 
 void apply (CompressorCore& core, const Settings& s)
 {
-    core.setInput (s.input);
-    core.setAttack (s.attack);
-    core.setRelease (s.release);
-    core.setOutput (s.output);
-    core.setRatioPreset (s.ratioPreset);
-    core.setDistortionMode (s.distortion);
-    core.setFilterMode (s.filter);
+    for (int index = 0; index < velk::numParameters; ++index)
+        core.applyParameter (index, s.values[index]);
 }
 
 /** Two seconds of interleaved stereo noise: -12 dBFS RMS, with a 50 ms burst 9 dB louder every
@@ -93,28 +102,24 @@ void registerAll()
 {
     benchmark::RegisterBenchmark ("Default", [] (benchmark::State& s) { run (s, Settings{}, false); });
 
-    Settings compressing;
-    compressing.ratioPreset = 3;
-    compressing.input = 0.7f;
-    compressing.attack = 0.5f;
-    compressing.release = 0.2f;
+    const auto compressing = Settings()
+                                 .with (velk::ratioParameter, 3.0f)
+                                 .with (velk::inputParameter, 0.7f)
+                                 .with (velk::attackParameter, 0.5f)
+                                 .with (velk::releaseParameter, 0.2f);
     benchmark::RegisterBenchmark ("Compressing", [compressing] (benchmark::State& s) { run (s, compressing, false); });
 
     for (int preset : { 1, 3 })
     {
         for (int mode = 0; mode <= 4; ++mode)
         {
-            Settings s;
-            s.ratioPreset = preset;
-            s.distortion = mode;
+            const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::distortionParameter, (float) mode);
             benchmark::RegisterBenchmark (("Distortion" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
                                           [s] (benchmark::State& st) { run (st, s, false); });
         }
         for (int mode = 0; mode <= 3; ++mode)
         {
-            Settings s;
-            s.ratioPreset = preset;
-            s.filter = mode;
+            const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::filterParameter, (float) mode);
             benchmark::RegisterBenchmark (("Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
                                           [s] (benchmark::State& st) { run (st, s, false); });
             benchmark::RegisterBenchmark (("SilenceAfterBurst/Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),

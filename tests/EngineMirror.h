@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressorCore.h"
+#include "ParameterTable.h"
 
 /**
     An engine given what the plug-in's processor gives it: the nine parameter defaults at first,
@@ -12,9 +13,8 @@ class EngineMirror
 public:
     explicit EngineMirror (float sampleRate) : engine (sampleRate)
     {
-        const float defaults[] = { 0.5f, 1.0f, 0.1f, 0.54f, 1.0f, 0.0f, 0.0f, 0.5f, 0.5f };
-        for (int i = 0; i < 9; ++i)
-            set (i, defaults[i]);
+        for (const auto& parameter : velk::parameterTable)
+            set (parameter.index, parameter.defaultValue);
     }
 
     void set (int index, float value) { engine.applyParameter (index, value); }

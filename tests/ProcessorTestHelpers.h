@@ -11,10 +11,10 @@
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 /** All nine stored values of a processor, for before-and-after comparisons. */
-inline std::array<float, 9> parametersOf (MyTestAudioProcessor& processor)
+inline std::array<float, velk::numParameters> parametersOf (MyTestAudioProcessor& processor)
 {
-    std::array<float, 9> values {};
-    for (int i = 0; i < 9; ++i)
+    std::array<float, velk::numParameters> values {};
+    for (int i = 0; i < velk::numParameters; ++i)
         values[(size_t) i] = processor.getParameter (i);
     return values;
 }
