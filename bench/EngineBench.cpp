@@ -51,7 +51,9 @@ const std::vector<float>& noiseWithBursts()
         const float amplitude = 0.25f * std::sqrt (3.0f);
         for (std::size_t i = 0; i < s.size(); ++i)
         {
+            // clang-format off
             state ^= state << 13; state ^= state >> 17; state ^= state << 5;
+            // clang-format on
             const float white = (float) ((double) state / 2147483648.0 - 1.0);
             const bool burst = (i / 2) % 24000 < 2400;
             s[i] = white * amplitude * (burst ? 2.8f : 1.0f);
@@ -100,14 +102,18 @@ void run (benchmark::State& state, const Settings& settings, bool silenceAfterBu
 
 void registerAll()
 {
+    // clang-format off
     benchmark::RegisterBenchmark ("Default", [] (benchmark::State& s) { run (s, Settings{}, false); });
+    // clang-format on
 
     const auto compressing = Settings()
                                  .with (velk::ratioParameter, 3.0f)
                                  .with (velk::inputParameter, 0.7f)
                                  .with (velk::attackParameter, 0.5f)
                                  .with (velk::releaseParameter, 0.2f);
+    // clang-format off
     benchmark::RegisterBenchmark ("Compressing", [compressing] (benchmark::State& s) { run (s, compressing, false); });
+    // clang-format on
 
     for (int preset : { 1, 3 })
     {
@@ -115,15 +121,19 @@ void registerAll()
         {
             const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::distortionParameter, (float) mode);
             benchmark::RegisterBenchmark (("Distortion" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
+                                          // clang-format off
                                           [s] (benchmark::State& st) { run (st, s, false); });
+            // clang-format on
         }
         for (int mode = 0; mode <= 3; ++mode)
         {
             const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::filterParameter, (float) mode);
             benchmark::RegisterBenchmark (("Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
+                                          // clang-format off
                                           [s] (benchmark::State& st) { run (st, s, false); });
             benchmark::RegisterBenchmark (("SilenceAfterBurst/Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
                                           [s] (benchmark::State& st) { run (st, s, true); });
+            // clang-format on
         }
     }
 }

@@ -22,7 +22,9 @@ long ScopedAllocationCount::count() const noexcept { return allocations - start;
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 
+// clang-format off
 bool ScopedAllocationCount::countsMalloc() noexcept { return false; }
+// clang-format on
 
 void* operator new (std::size_t size)
 {

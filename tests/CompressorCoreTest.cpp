@@ -1,5 +1,5 @@
-#include "AtanShapes.h"
 #include "CompressorCore.h"
+#include "AtanShapes.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>

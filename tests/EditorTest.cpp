@@ -83,8 +83,10 @@ TEST (FilmStripKnob, FrameForEveryValue)
     const auto large = juce::ImageCache::getFromMemory (BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize);
     FilmStripKnob knob (large, 101, false);
     knob.setRange (0.0, 1.0, 0.0);
+    // clang-format off
     const std::pair<double, int> cases[] = { { 0.0, 0 }, { 0.5, 50 }, { 0.999, 99 }, { 1.0, 100 },
                                              { 1.0 - 1e-9, 99 }, { 0.0099, 0 }, { 0.01, 1 } };
+    // clang-format on
     for (auto [value, frame] : cases)
     {
         knob.setValue (value, juce::dontSendNotification);
@@ -111,11 +113,13 @@ TEST (Editor, LayoutRangesAndStacking)
     EXPECT_EQ (editor.getWidth(), 300);
     EXPECT_EQ (editor.getHeight(), 600);
 
+    // clang-format off
     struct Knob { int index; juce::Rectangle<int> bounds; double min, max, interval; };
     const Knob knobs[] = {
         { 0, { 107, 19, 128, 128 }, 0.0, 1.0, 0.01 },   { 1, { 107, 158, 128, 128 }, 0.00001f, 1.0, 0.0001f },
         { 2, { 107, 296, 128, 128 }, 0.01166667f, 1.0, 0.0001f }, { 3, { 107, 434, 128, 128 }, 0.0, 1.0, 0.01f },
         { 4, { 29, 49, 80, 80 }, 1.0, 6.0, 1.0 },       { 5, { 29, 141, 80, 80 }, 0.0, 4.0, 1.0 },
+        // clang-format on
         { 6, { 29, 234, 80, 80 }, 0.0, 3.0, 1.0 },
     };
     for (const auto& k : knobs)

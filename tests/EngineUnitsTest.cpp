@@ -22,7 +22,9 @@ namespace
 /** The linked gain evaluated plainly: both levels in dB, their linear mean, its level, the curve. */
 float plainLinkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, int ratio, bool limiter, float kneeDb)
 {
+    // clang-format off
     const auto decibels = [] (float e) { return e == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) e); };
+    // clang-format on
     const float linked = (float) ((std::pow (10.0, (double) decibels (envelopeLeft) / 20.0) + std::pow (10.0, (double) decibels (envelopeRight) / 20.0)) * 0.5);
     const float levelDb = 20.0f * (float) std::log10 ((double) linked);
     return GainComputer::computeGain (levelDb, thresholdDb, (float) ratio, kneeDb, limiter);

@@ -25,6 +25,7 @@ class SideBySide
 public:
     explicit SideBySide (float rate) : engine (rate), reference (rate) {}
 
+    // clang-format off
     void setInput (float v)          { engine.setInput (v); reference.setInput (v); }
     void setAttack (float v)         { engine.setAttack (v); reference.setAttack (v); }
     void setRelease (float v)        { engine.setRelease (v); reference.setRelease (v); }
@@ -32,6 +33,7 @@ public:
     void setRatioPreset (int p)      { engine.setRatioPreset (p); reference.setRatioPreset (p); }
     void setDistortionMode (int m)   { engine.setDistortionMode (m); reference.setDistortionMode (m); }
     void setFilterMode (int m)       { engine.setFilterMode (m); reference.setFilterMode (m); }
+    // clang-format on
 
     /** Runs one pair through both; false (with a message) at the first differing bit. */
     ::testing::AssertionResult process (float left, float right)
@@ -64,12 +66,14 @@ float randomParameter (NoiseSource& random)
 {
     switch (random.nextInt (10))
     {
+        // clang-format off
         case 0:  return 0.0f;
         case 1:  return 1.0f;
         case 2:  return 0.7f;
         case 3:  return 0.69f;
         case 4:  return -0.2f;
         case 5:  return 1.0f + random.nextInt (100) * 0.01f;
+        // clang-format on
         default: return 0.5f + 0.5f * random.next();
     }
 }

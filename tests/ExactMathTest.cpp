@@ -56,15 +56,18 @@ TEST (ExactMath, PowersOfTenEqualTheLibraryRoundedToFloat)
         const double y2 = (double) (float) (-800.0 * std::fabs (random.next())) / 20.0;
         ASSERT_EQ (bitsOf (exactmath::pow10ToFloat (y1)), bitsOf ((float) std::pow (10.0, y1))) << std::hexfloat << y1;
         ASSERT_EQ (bitsOf (exactmath::meanOfPow10ToFloat (y1, y2)),
-                   bitsOf ((float) ((std::pow (10.0, y1) + std::pow (10.0, y2)) * 0.5))) << std::hexfloat << y1 << " " << y2;
+                   bitsOf ((float) ((std::pow (10.0, y1) + std::pow (10.0, y2)) * 0.5)))
+            << std::hexfloat << y1 << " " << y2;
         ASSERT_EQ (bitsOf (exactmath::meanOfPow10ToFloat (y1, y1)),
-                   bitsOf ((float) ((std::pow (10.0, y1) + std::pow (10.0, y1)) * 0.5))) << std::hexfloat << y1;
+                   bitsOf ((float) ((std::pow (10.0, y1) + std::pow (10.0, y1)) * 0.5)))
+            << std::hexfloat << y1;
     }
 
     for (double y : { 0.0, -0.0, -5.5, -38.0, -45.0, 38.0, 39.0, -400.0 })
     {
         EXPECT_EQ (bitsOf (exactmath::pow10ToFloat (y)), bitsOf ((float) std::pow (10.0, y))) << y;
         EXPECT_EQ (bitsOf (exactmath::meanOfPow10ToFloat (y, -5.5)),
-                   bitsOf ((float) ((std::pow (10.0, y) + std::pow (10.0, -5.5)) * 0.5))) << y;
+                   bitsOf ((float) ((std::pow (10.0, y) + std::pow (10.0, -5.5)) * 0.5)))
+            << y;
     }
 }

@@ -38,7 +38,9 @@ TEST (HighPassBiquad, ResponseAndHistory)
     const auto gainAt = [] (double frequency)
     {
         HighPassBiquad f (44100.0f);
+        // clang-format off
         return toDb (sineGain (frequency, 44100.0, [&] (float x) { return f.processSample (x); }, 441000));
+        // clang-format on
     };
     EXPECT_NEAR (gainAt (1000.0), 0.0, 0.01);
     EXPECT_NEAR (gainAt (80.0), -3.5, 0.1);
@@ -103,7 +105,9 @@ TEST (PeakingFilter, CoefficientsAndResponse)
     const auto gainAt = [] (double frequency, float rate = 44100.0f)
     {
         PeakingFilter f (rate);
+        // clang-format off
         return sineGain (frequency, rate, [&] (float x) { f.processSample (x); return x; }, 441000);
+        // clang-format on
     };
     EXPECT_NEAR (gainAt (2000.0), 10.0, 0.02);
     EXPECT_NEAR (toDb (gainAt (2000.0, 96000.0f)), 20.0, 0.01);

@@ -54,7 +54,9 @@ TEST (GainComputer, KneeTopAboveZeroDbIsClampedToZero)
 TEST (RatioPresets, TableAndKneeKeptByTheLimiter)
 {
     CompressorCore core (44100.0f);
+    // clang-format off
     struct Row { int preset; int ratio; float knee; bool limiter; };
+    // clang-format on
     for (const auto& row : { Row { 1, 1, 0.0f, false }, Row { 2, 2, 0.0f, false }, Row { 3, 4, 0.0f, false },
                              Row { 4, 8, 17.0f, false }, Row { 5, 20, 0.0f, false }, Row { 0, 1, 0.0f, false },
                              Row { 7, 1, 0.0f, false }, Row { -3, 1, 0.0f, false } })

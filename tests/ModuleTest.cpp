@@ -110,11 +110,13 @@ TEST (Module, IdentityAndCapabilities)
     EXPECT_EQ (plugin.text (vst2::effGetProgramNameIndexed, 0), "");
     EXPECT_EQ (plugin.dispatch (vst2::effGetProgramNameIndexed, 0, 0, name), 0);
 
+    // clang-format off
     struct { const char* text; int answer; } canDos[] = {
         { "receiveVstEvents", -1 }, { "receiveVstMidiEvent", -1 }, { "receiveVstMidiEvents", -1 },
         { "sendVstEvents", -1 },    { "sendVstMidiEvent", -1 },    { "sendVstMidiEvents", -1 },
         { "receiveVstTimeInfo", 1 }, { "conformsToWindowRules", 1 }, { "bypass", 1 },
         { "openCloseAnyThread", -1 }, { "sizeWindow", 0 }, { "offline", 0 }, { "", 0 }, { "Bypass", 0 },
+        // clang-format on
     };
     for (const auto& c : canDos)
         EXPECT_EQ (plugin.dispatch (vst2::effCanDo, 0, 0, const_cast<char*> (c.text)), c.answer) << c.text;

@@ -58,6 +58,7 @@ TEST (ParameterTable, IndicesOutsideTheTable)
 TEST (ParameterTable, DisplayTexts)
 {
     MyTestAudioProcessor processor;
+    // clang-format off
     struct Case { int index; float value; const char* text; };
     const Case cases[] = {
         { 0, 0.0f, "0.000" },     { 0, 0.5f, "0.500" },    { 3, 0.54f, "0.540" },   { 0, -0.25f, "-0.250" },
@@ -65,6 +66,7 @@ TEST (ParameterTable, DisplayTexts)
         { 8, 0.125f, "0.125" },
         { 1, 1.0f, "300.00 ms" }, { 1, 0.001f, "0.30 ms" }, { 1, 0.5f, "150.00 ms" },
         { 2, 0.1f, " 300 ms" },   { 2, 1.0f / 3.0f, "   1 sec" }, { 2, 0.5f, "   2 sec" }, { 2, 1.0f, "   3 sec" },
+        // clang-format on
         { 2, 0.0f, "   0 ms" },
     };
     for (const auto& c : cases)

@@ -83,7 +83,9 @@ void ReferenceEngine::Bell::processSample (float& x)
     const float b1 = a1;
     const float b2 = (float) ((1.0 - q) / a0);
     const float y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
+    // clang-format off
     x2 = x1; x1 = x; y2 = y1; y1 = y;
+    // clang-format on
     x = y;
 }
 
@@ -124,9 +126,11 @@ void ReferenceEngine::processSample (float& left, float& right)
     const float outG = (float) std::pow (10.0, (double) outputGainDb / 20.0);
 
     float scL = 0, scR = 0;
+    // clang-format off
     if (filterMode == 0 || filterMode == 2) { scL = g * L; scR = g * R; }
     else if (filterMode == 1) { scL = g * highPassLeft.processSample (L); scR = g * highPassRight.processSample (R); }
     else if (filterMode == 3) { float cl = L, cr = R; bellLeft.processSample (cl); bellRight.processSample (cr); scL = g * cl; scR = g * cr; }
+    // clang-format on
 
     const float dL = plainDecibels (detectorLeft.processEnvelope (scL));
     const float dR = plainDecibels (detectorRight.processEnvelope (scR));
@@ -144,6 +148,7 @@ void ReferenceEngine::processSample (float& left, float& right)
     float l = L, r = R;
     switch (distortionMode)
     {
+        // clang-format off
         case 0: if (inputGain <= 0) { l *= 0.0f; r *= 0.0f; } else { plainLight (l, g); plainLight (r, g); } break;
         case 1: saturatorMild.processMild (l, r); break;
         case 2: saturatorStrong.processStrong (l, r); break;
@@ -153,6 +158,7 @@ void ReferenceEngine::processSample (float& left, float& right)
     }
 
     if (filterMode == 2) { l = highPassLeft.processSample (l); r = highPassRight.processSample (r); }
+    // clang-format on
 
     settings.calibrate();
 

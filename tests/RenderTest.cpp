@@ -184,7 +184,9 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
     folder.file ("text.wav").replaceWithText ("not audio");
     folder.file ("existing.wav").replaceWithText ("keep me");
 
+    // clang-format off
     struct Case { juce::StringArray arguments; const char* message; };
+    // clang-format on
     const Case cases[] = {
         { { folder.path ("missing.wav"), folder.path ("out.wav") }, "no such file" },
         { { folder.path ("text.wav"), folder.path ("out.wav") }, "cannot read" },
@@ -251,7 +253,9 @@ TEST (Render, DamagedInputIsRefusedAndNothingIsWritten)
     }
     folder.file ("existing.wav").replaceWithText ("keep me");
 
+    // clang-format off
     struct Case { const char* file; const char* message; };
+    // clang-format on
     for (const auto& c : { Case { "cut.wav", "cut.wav is cut short: the audio ends at sample " },
                            Case { "cut.flac", "cut.flac is cut short: the audio ends at sample " },
                            Case { "corrupt.flac", "corrupt.flac is damaged at sample " } })
@@ -294,7 +298,9 @@ TEST (Render, OutputPathsAreCheckedBeforeRendering)
     ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 2000, 4u), 44100.0));
     folder.file ("sub").createDirectory();
 
+    // clang-format off
     struct Case { juce::StringArray arguments; const char* message; };
+    // clang-format on
     const Case cases[] = {
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--plot", folder.path ("none/plot.png") }, "cannot write the plot" },
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--save-state", folder.path ("sub") }, "it is a folder" },

@@ -48,7 +48,9 @@ TEST (SqrtSaturator, SettlesAtTheBlendedLevel)
     EXPECT_EQ (SqrtSaturator().coefficient, (float) std::pow (10.0, -1.6));
     EXPECT_FLOAT_EQ (SqrtSaturator().coefficient, 0.025118865f);
 
+    // clang-format off
     struct Case { float input; float strong; float mild; };
+    // clang-format on
     for (const auto& c : { Case { 1.0f, 1.5f, 1.3f }, Case { 0.01f, 0.024f, 0.0184f },
                            Case { -1.0f, -1.5f, -1.3f }, Case { -0.01f, -0.024f, -0.0184f } })
     {

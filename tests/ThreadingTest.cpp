@@ -17,6 +17,7 @@ TEST (Threading, ParameterWritesWhileProcessing)
     std::atomic<bool> done { false };
     std::atomic<long> processed { 0 };
 
+    // clang-format off
     std::thread audio ([&]
     {
         NoiseSource noise;
@@ -49,6 +50,7 @@ TEST (Threading, ParameterWritesWhileProcessing)
             core.setGc (random.next());
         }
     });
+    // clang-format on
 
     int lampTicks = 0;
     while (! done)

@@ -82,7 +82,7 @@ MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor()
 }
 
 std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlayout::Box box, MyTestAudioProcessor* p, juce::Image strip,
-                                                                        int parameterIndex)
+                                                                       int parameterIndex)
 {
     const auto& parameter = velk::parameterInfo (parameterIndex);
     auto knob = std::make_unique<FilmStripKnob> (strip, strip.getHeight() / strip.getWidth(), false);
@@ -99,6 +99,7 @@ FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const no
 {
     switch (parameterIndex)
     {
+        // clang-format off
         case velk::inputParameter:      return inputKnob.get();
         case velk::attackParameter:     return attackKnob.get();
         case velk::releaseParameter:    return releaseKnob.get();
@@ -107,6 +108,7 @@ FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const no
         case velk::distortionParameter: return distortionKnob.get();
         case velk::filterParameter:     return filterKnob.get();
         default:                        return nullptr;
+            // clang-format on
     }
 }
 

@@ -11,7 +11,9 @@ namespace
 constexpr double attackBandEdges[] = { 0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0 };
 
 constexpr float thresholdTable[10][4] = {
+    // clang-format off
     { -20.0f,  -19.91f, -23.1f,  -17.79f },
+    // clang-format on
     { -19.58f, -19.74f, -22.97f, -17.79f },
     { -19.09f, -19.33f, -22.73f, -17.72f },
     { -18.13f, -18.86f, -22.38f, -17.72f },
@@ -38,9 +40,11 @@ constexpr float inputThresholdTable[4][2] = {
 // above the float nearest to 1.785.
 constexpr float makeupTable[4][2] = {
     { 2.931f, 1.7850001f },
+    // clang-format off
     { 3.0f,   2.118f },
     { 3.496f, 2.421f },
     { 4.0f,   2.706f },
+    // clang-format on
 };
 
 constexpr float limiterThresholdDb = -18.34f;
@@ -49,9 +53,11 @@ int ratioColumn (std::int32_t ratio) noexcept
 {
     switch (ratio)
     {
+        // clang-format off
         case 2:  return 0;
         case 4:  return 1;
         case 8:  return 2;
+        // clang-format on
         case 20: return 3;
         default: return -1;
     }

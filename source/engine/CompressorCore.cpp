@@ -166,6 +166,7 @@ void CompressorCore::setRatioPreset (int preset) noexcept
 {
     switch (preset)
     {
+        // clang-format off
         case 2: ratio.store (2, relaxed);  kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
         case 3: ratio.store (4, relaxed);  kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
         case 4: ratio.store (8, relaxed);  kneeDb.store (17.0f, relaxed); limiter.store (false, relaxed); break;
@@ -173,6 +174,7 @@ void CompressorCore::setRatioPreset (int preset) noexcept
         case 6: ratio.store (20, relaxed); limiter.store (true, relaxed); break; // keeps the knee width
         case 1:
         default: ratio.store (1, relaxed); kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
+            // clang-format on
     }
     parametersChanged();
 }
@@ -181,6 +183,7 @@ void CompressorCore::applyParameter (int index, float value) noexcept
 {
     switch (index)
     {
+        // clang-format off
         case velk::inputParameter:      setInput (value); break;
         case velk::attackParameter:     setAttack (value); break;
         case velk::releaseParameter:    setRelease (value); break;
@@ -190,6 +193,7 @@ void CompressorCore::applyParameter (int index, float value) noexcept
         case velk::filterParameter:     setFilterMode (truncateToInt (value)); break;
         case velk::wetDryParameter:     setWetDry (value); break;
         case velk::gcParameter:         setGc (value); break;
+        // clang-format on
         default: break;
     }
 }
@@ -205,10 +209,12 @@ int CompressorCore::truncateToInt (float value) noexcept
     return (int) value;
 }
 
+// clang-format off
 void CompressorCore::setDistortionMode (int mode) noexcept { distortionMode.store (mode, relaxed); parametersChanged(); }
 void CompressorCore::setFilterMode (int mode) noexcept     { filterMode.store (mode, relaxed); parametersChanged(); }
 void CompressorCore::setWetDry (float value) noexcept      { wetDry.store (value, relaxed); }
 void CompressorCore::setGc (float value) noexcept          { gc.store (value, relaxed); }
+// clang-format on
 
 //==============================================================================
 void CompressorCore::calibrate() noexcept
@@ -265,8 +271,10 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 
         case 1: saturatorMild.processMild (left, right); break;
         case 2: saturatorStrong.processStrong (left, right); break;
+        // clang-format off
         case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
         case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
+        // clang-format on
         default: break;
     }
 

@@ -74,7 +74,9 @@ float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float t
     // At or below the threshold (the knee's lower half included) the curve gives exactly 1; the
     // mean of the two envelopes shows it, with a safe margin, before any logarithm is taken.
     const double meanEnvelope = ((envelopeLeft == 0.0f ? silentEnvelope : (double) envelopeLeft)
+                                 // clang-format off
                                  + (envelopeRight == 0.0f ? silentEnvelope : (double) envelopeRight)) * 0.5;
+    // clang-format on
     if (meanEnvelope <= belowThresholdEnvelope)
         return 1.0f;
 

@@ -57,16 +57,20 @@ public:
 
         switch (mode)
         {
+            // clang-format off
             case DetectorMode::Square:       rectified = magnitude * magnitude; break;
+            // clang-format on
             case DetectorMode::RootOfSquare:
                 // (|x| * |x|)^0.5: where the square is a normal float the rounded root is |x|
                 // itself, exactly (tests check every mantissa); elsewhere it is computed. pow
                 // (y, 0.5) and sqrt (y) round to the same float for every float y.
                 rectified = (magnitude >= 0x1p-62f && magnitude < 0x1p62f) ? magnitude
-                                                                            : (float) std::sqrt ((double) (magnitude * magnitude));
+                                                                           : (float) std::sqrt ((double) (magnitude * magnitude));
                 break;
             case DetectorMode::Peak:
+            // clang-format off
             default:                         rectified = magnitude; break;
+                // clang-format on
         }
 
         // A select, not a branch that noise would mispredict half the time.

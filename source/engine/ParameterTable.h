@@ -33,15 +33,15 @@ enum ParameterIndex : int
 enum class DisplayFormat
 {
     threeDecimals, // the value with three decimals: 0.500
-    attackTime,    // 300 times the value: "300.00 ms"
-    releaseTime    // the release time: "300 ms" below one second, "2 sec" from one second up
+    attackTime, // 300 times the value: "300.00 ms"
+    releaseTime // the release time: "300 ms" below one second, "2 sec" from one second up
 };
 
 /** One row of the table. */
 struct ParameterInfo
 {
     ParameterIndex index;
-    const char* name;      // as the host shows it
+    const char* name; // as the host shows it
     const char* savedName; // element of the saved state, or nullptr when it is not saved
     float defaultValue;
 
@@ -64,6 +64,7 @@ struct ParameterInfo
 };
 
 inline constexpr ParameterInfo parameterTable[numParameters] = {
+    // clang-format off
     { inputParameter,      "Input",      "Input",   0.5f,  true,  0.0f,        1.0f, 0.01f,   DisplayFormat::threeDecimals, 0, 0, {} },
     { attackParameter,     "Attack",     "Attack",  1.0f,  true,  0.00001f,    1.0f, 0.0001f, DisplayFormat::attackTime,    0, 0, {} },
     { releaseParameter,    "Release",    "Release", 0.1f,  true,  0.01166667f, 1.0f, 0.0001f, DisplayFormat::releaseTime,   0, 0, {} },
@@ -76,6 +77,7 @@ inline constexpr ParameterInfo parameterTable[numParameters] = {
       4, 0, { "Off", "SC HP", "HP", "SC Bell" } },
     { wetDryParameter,     "Wet/Dry",    "DryWet",  0.5f,  false, 0.0f,        1.0f, 0.0f,    DisplayFormat::threeDecimals, 0, 0, {} },
     { gcParameter,         "Gc",         nullptr,   0.5f,  false, 0.0f,        1.0f, 0.0f,    DisplayFormat::threeDecimals, 0, 0, {} },
+    // clang-format on
 };
 
 /** The row of an index 0 to 8 (callers check the range). */

@@ -12,7 +12,9 @@
 class SqrtSaturator
 {
 public:
+    // clang-format off
     void processMild (float& left, float& right) noexcept   { process (left, right, 0.3f); }
+    // clang-format on
     void processStrong (float& left, float& right) noexcept { process (left, right, 0.5f); }
 
     float stateLeft = 0.0f;

@@ -99,6 +99,7 @@ void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
         buffer.clear (channel, 0, numSamples);
 }
 
+// clang-format off
 const juce::String MyTestAudioProcessor::getInputChannelName (int channelIndex) const  { return juce::String (channelIndex + 1); }
 const juce::String MyTestAudioProcessor::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
 bool MyTestAudioProcessor::isInputChannelStereoPair (int) const  { return true; }
@@ -110,6 +111,7 @@ bool MyTestAudioProcessor::producesMidi() const                  { return false;
 
 juce::AudioProcessorEditor* MyTestAudioProcessor::createEditor() { return new MyTestAudioProcessorEditor (this); }
 bool MyTestAudioProcessor::hasEditor() const                     { return true; }
+// clang-format on
 
 //==============================================================================
 int MyTestAudioProcessor::getNumParameters() { return numParameters; }
@@ -122,8 +124,8 @@ const juce::String MyTestAudioProcessor::getParameterName (int index)
 std::atomic<float>* MyTestAudioProcessor::storedValue (int index) noexcept
 {
     std::atomic<float>* const values[numParameters] = { &inputValue, &attackValue, &releaseValue, &outputValue,
-                                                       &ratioValue, &distortionValue, &filterValue, &wetDryValue,
-                                                       &gcValue };
+                                                        &ratioValue, &distortionValue, &filterValue, &wetDryValue,
+                                                        &gcValue };
     return velk::isParameterIndex (index) ? values[index] : nullptr;
 }
 
@@ -182,11 +184,13 @@ void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
 }
 
 //==============================================================================
+// clang-format off
 int MyTestAudioProcessor::getNumPrograms()                                  { return 0; }
 int MyTestAudioProcessor::getCurrentProgram()                               { return 0; }
 void MyTestAudioProcessor::setCurrentProgram (int)                          {}
 const juce::String MyTestAudioProcessor::getProgramName (int)               { return {}; }
 void MyTestAudioProcessor::changeProgramName (int, const juce::String&)     {}
+// clang-format on
 
 //==============================================================================
 juce::String MyTestAudioProcessor::savedText (float value)

@@ -11,7 +11,7 @@ extern "C" __attribute__ ((visibility ("default"))) vst2::AEffect* VSTPluginMain
 
 // Older hosts look the entry point up as "main"; the assembler name avoids declaring a second
 // C++ main.
-extern "C" __attribute__ ((visibility ("default"))) vst2::AEffect* velkLegacyMain (vst2::audioMasterCallback host) asm ("main");
+extern "C" __attribute__ ((visibility ("default"))) vst2::AEffect* velkLegacyMain (vst2::audioMasterCallback host) asm("main");
 
 extern "C" __attribute__ ((visibility ("default"))) vst2::AEffect* velkLegacyMain (vst2::audioMasterCallback host)
 {

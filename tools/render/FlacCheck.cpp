@@ -19,11 +19,13 @@ juce::String describe (FLAC__StreamDecoderErrorStatus status)
 {
     switch (status)
     {
+        // clang-format off
         case FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC:          return "the decoder lost sync (missing or corrupted data)";
         case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:         return "a corrupted frame header";
         case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH: return "a frame fails its checksum";
         case FLAC__STREAM_DECODER_ERROR_STATUS_UNPARSEABLE_STREAM: return "data that cannot be decoded";
         default:                                                   return FLAC__StreamDecoderErrorStatusString[status];
+            // clang-format on
     }
 }
 

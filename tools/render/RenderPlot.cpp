@@ -34,7 +34,7 @@ RenderPlot::RenderPlot (juce::int64 numSamples, double rate)
 void RenderPlot::add (juce::int64 position, float inputMagnitude, float outputMagnitude, float gain) noexcept
 {
     const auto index = (size_t) juce::jlimit ((juce::int64) 0, (juce::int64) columns.size() - 1,
-                                             position * (juce::int64) columns.size() / totalSamples);
+                                              position * (juce::int64) columns.size() / totalSamples);
     auto& c = columns[index];
     c.input = juce::jmax (c.input, inputMagnitude);
     c.output = juce::jmax (c.output, outputMagnitude);

@@ -123,7 +123,9 @@ String captionList (const velk::ParameterInfo& parameter)
 std::pair<int, float> parseSetting (const String& rawName, const String& rawValue)
 {
     const auto value = rawValue.toLowerCase().removeCharacters (" -_").trim();
+    // clang-format off
     const auto bad = [&] (const String& what) { return failure ("--" + rawName + ": '" + rawValue + "' " + what); };
+    // clang-format on
 
     const int index = parameterFor (rawName);
     if (index < 0)
@@ -177,17 +179,23 @@ Options parseArguments (int argc, char** argv)
             std::fputs (usage, stdout);
             std::exit (0);
         }
+        // clang-format off
         if (lower == "float") { options.floatOutput = true; continue; }
         if (lower == "list") { options.list = true; continue; }
+        // clang-format on
 
         if (i + 1 >= argc)
             throw failure ("--" + name + " needs a value");
         const String value (argv[++i]);
 
-        if (lower == "state") options.stateFile = value;
-        else if (lower == "save-state") options.saveStateFile = value;
-        else if (lower == "plot") options.plotFile = value;
-        else if (lower == "module") options.modulePath = value;
+        if (lower == "state")
+            options.stateFile = value;
+        else if (lower == "save-state")
+            options.saveStateFile = value;
+        else if (lower == "plot")
+            options.plotFile = value;
+        else if (lower == "module")
+            options.modulePath = value;
         else if (lower == "block")
         {
             const auto number = parseNumber (value);
@@ -364,7 +372,7 @@ private:
         {
             const auto frames = juce::jmax ((juce::int64) 0, (stream->getTotalLength() - start) / bytesPerFrame);
             where = ": the audio ends at sample " + String (frames) + " (" + String ((double) frames / sampleRate, 2) + " s) of the "
-                    + String (totalSamples) + " its header announces";
+                + String (totalSamples) + " its header announces";
         }
         return failure (name + " is cut short" + where);
     }
@@ -559,12 +567,12 @@ juce::StringArray caption (VstHost& plugin, const Source& source, const Figures&
         if (parameter.isSwitch())
         {
             const int position = CompressorCore::truncateToInt (plugin.getParameter (parameter.index)) - parameter.firstPosition;
-            // Ratio presets outside the six positions run ratio 1.
-            const bool known = position >= 0 && position < parameter.numPositions;
-            settings << parameter.savedName << " "
-                     << (known ? String (parameter.captions[position])
-                               : parameter.index == velk::ratioParameter ? String (parameter.captions[0]) : String ("none"))
-                     << "    ";
+            String shown ("none");
+            if (position >= 0 && position < parameter.numPositions)
+                shown = parameter.captions[position];
+            else if (parameter.index == velk::ratioParameter)
+                shown = parameter.captions[0]; // presets outside the six run ratio 1
+            settings << parameter.savedName << " " << shown << "    ";
         }
         else
         {

@@ -91,7 +91,9 @@ vst2::VstIntPtr VstHost::answer (vst2::VstInt32 opcode, vst2::VstInt32 index, fl
 {
     switch (opcode)
     {
+        // clang-format off
         case vst2::audioMasterVersion:                return vst2::kVstVersion;
+        // clang-format on
         case vst2::audioMasterGetCurrentProcessLevel: return options.processLevel;
         case vst2::audioMasterAutomate:
         {
@@ -160,8 +162,10 @@ std::vector<std::vector<float>> VstHost::process (const std::vector<std::vector<
     auto inputCopy = input;
     std::vector<std::vector<float>> output (input.size(), std::vector<float> (input.empty() ? 0 : input[0].size(), 123.0f));
     std::vector<float*> ins, outs;
-    for (auto& c : inputCopy) ins.push_back (c.data());
-    for (auto& c : output) outs.push_back (c.data());
+    for (auto& c : inputCopy)
+        ins.push_back (c.data());
+    for (auto& c : output)
+        outs.push_back (c.data());
     process (ins.data(), outs.data(), input.empty() ? 0 : (int) input[0].size());
     return output;
 }
