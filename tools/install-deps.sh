@@ -9,7 +9,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 packages=(
-    build-essential cmake pkg-config git
+    build-essential cmake pkg-config git clang-format
     juce-modules-source
     libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
