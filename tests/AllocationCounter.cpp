@@ -20,7 +20,7 @@ ScopedAllocationCount::ScopedAllocationCount() noexcept : start (allocations) { 
 ScopedAllocationCount::~ScopedAllocationCount() { --armedScopes; }
 long ScopedAllocationCount::count() const noexcept { return allocations - start; }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if ! VELK_COUNT_MALLOC
 
 // clang-format off
 bool ScopedAllocationCount::countsMalloc() noexcept { return false; }
@@ -89,6 +89,8 @@ extern "C" void* aligned_alloc (std::size_t alignment, std::size_t size)
 
 extern "C" int posix_memalign (void** result, std::size_t alignment, std::size_t size)
 {
+    if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
+        return 22; // EINVAL
     noteAllocation();
     void* p = __libc_memalign (alignment, size);
     if (p == nullptr)

@@ -3,8 +3,9 @@
 /**
     Counts heap allocations made by the calling thread while a ScopedAllocationCount is alive.
     Linking AllocationCounter.cpp into a test program replaces the process's allocator entry
-    points: malloc and its relatives in a plain build (which catches the framework's HeapBlock as
-    well as operator new), operator new alone under a sanitizer, whose runtime owns malloc.
+    points: malloc and its relatives where the program is built with VELK_COUNT_MALLOC=1 (which
+    catches the framework's HeapBlock as well as operator new), operator new alone otherwise, as
+    under a sanitizer, whose runtime owns malloc.
 */
 class ScopedAllocationCount
 {

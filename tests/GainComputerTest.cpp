@@ -153,3 +153,27 @@ TEST (Calibration, MakeupColumnsAndLimiter)
     EXPECT_EQ (limited.threshold, -18.34f);
     EXPECT_EQ (limited.makeup, 2.706f);
 }
+
+TEST (Calibration, TheEngineAppliesTheLookupAndKeepsWhatItDoesNotWrite)
+{
+    CompressorCore core (44100.0f);
+    core.setRatioPreset (3);
+    core.setAttack (0.45f);
+    core.setInput (0.8f);
+    core.calibrate();
+    EXPECT_EQ (core.thresholdDb, -18.42f);
+    EXPECT_EQ (core.makeupGain, 3.0f);
+
+    // The limiter writes its threshold and keeps the make-up gain; Attack outside 0..1 at ratio
+    // 8 keeps the threshold and writes the make-up gain.
+    core.setRatioPreset (6);
+    core.calibrate();
+    EXPECT_EQ (core.thresholdDb, -18.34f);
+    EXPECT_EQ (core.makeupGain, 3.0f);
+    core.setRatioPreset (4);
+    core.setAttack (1.5f);
+    core.setInput (0.5f);
+    core.calibrate();
+    EXPECT_EQ (core.thresholdDb, -18.34f);
+    EXPECT_EQ (core.makeupGain, 2.421f);
+}

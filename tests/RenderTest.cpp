@@ -315,3 +315,43 @@ TEST (Render, OutputPathsAreCheckedBeforeRendering)
     }
     EXPECT_EQ (folder.numAllFiles(), 2);
 }
+
+TEST (Render, EveryWholeFileRendersAndACutAiffIsRefused)
+{
+    // No false alarms: 8- and 16-bit WAV, mono, AIFF; the same check finds a cut AIFF.
+    Folder folder;
+    const auto stereo = noise (2, 20000, 12u), mono = noise (1, 20000, 13u);
+    ASSERT_TRUE (writeWav (folder.file ("8.wav"), stereo, 44100.0, 8));
+    ASSERT_TRUE (writeWav (folder.file ("16.wav"), mono, 44100.0, 16));
+    {
+        auto stream = std::make_unique<juce::FileOutputStream> (folder.file ("whole.aiff"));
+        std::unique_ptr<juce::AudioFormatWriter> writer (juce::AiffAudioFormat().createWriterFor (stream.get(), 44100.0, 2, 24, {}, 0));
+        ASSERT_NE (writer, nullptr);
+        stream.release();
+        ASSERT_TRUE (writer->writeFromAudioSampleBuffer (stereo, 0, stereo.getNumSamples()));
+    }
+
+    for (const char* name : { "8.wav", "16.wav", "whole.aiff" })
+    {
+        const auto run = render ({ folder.path (name), folder.path ("out.wav") });
+        EXPECT_EQ (run.exitCode, 0) << name << ": " << run.output;
+        EXPECT_EQ (readAudio (folder.file ("out.wav")).getNumSamples(), 20000) << name;
+    }
+
+    juce::MemoryBlock data;
+    folder.file ("whole.aiff").loadFileAsData (data);
+    folder.file ("cut.aiff").replaceWithData (data.getData(), data.getSize() - 6000);
+    const auto run = render ({ folder.path ("cut.aiff"), folder.path ("cut-out.wav") });
+    EXPECT_EQ (run.exitCode, 1);
+    EXPECT_TRUE (run.output.contains ("cut.aiff is cut short: the audio ends at sample 19000 ")) << run.output;
+    EXPECT_FALSE (folder.file ("cut-out.wav").exists());
+
+    // Two outputs in one file, or an output in the input, are refused before anything renders.
+    const auto same = render ({ folder.path ("16.wav"), folder.path ("out.wav"), "--save-state", folder.path ("16.wav") });
+    EXPECT_NE (same.exitCode, 0);
+    EXPECT_TRUE (same.output.contains ("it is the input file")) << same.output;
+    const auto twice = render ({ folder.path ("16.wav"), folder.path ("o.wav"), "--plot", folder.path ("p.png"), "--save-state", folder.path ("p.png") });
+    EXPECT_TRUE (twice.output.contains ("to one file")) << twice.output;
+    EXPECT_FALSE (folder.file ("o.wav").exists());
+    EXPECT_EQ (readAudio (folder.file ("16.wav")).getNumSamples(), 20000);
+}

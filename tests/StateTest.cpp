@@ -284,7 +284,7 @@ TEST (State, SavedTextsAreTheShortestThatReadBack)
     NoiseSource noise (31u);
     for (int i = 0; i < 40000; ++i)
     {
-        std::uint32_t bits = (std::uint32_t) (noise.next() * 2147483647.0f) ^ ((std::uint32_t) i << 20);
+        const std::uint32_t bits = noise.nextInt (0xffffffffu) ^ ((std::uint32_t) i << 20);
         float value;
         std::memcpy (&value, &bits, sizeof value);
         if (! std::isfinite (value))

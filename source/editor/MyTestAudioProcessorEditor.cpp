@@ -97,9 +97,9 @@ std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlay
 
 FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const noexcept
 {
+    // clang-format off
     switch (parameterIndex)
     {
-        // clang-format off
         case velk::inputParameter:      return inputKnob.get();
         case velk::attackParameter:     return attackKnob.get();
         case velk::releaseParameter:    return releaseKnob.get();
@@ -108,8 +108,8 @@ FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const no
         case velk::distortionParameter: return distortionKnob.get();
         case velk::filterParameter:     return filterKnob.get();
         default:                        return nullptr;
-            // clang-format on
     }
+    // clang-format on
 }
 
 void MyTestAudioProcessorEditor::paint (juce::Graphics& g)

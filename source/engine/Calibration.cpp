@@ -10,10 +10,9 @@ namespace
 // Threshold (dB) by band of "Attack" and ratio column (2, 4, 8, 20).
 constexpr double attackBandEdges[] = { 0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0 };
 
+// clang-format off
 constexpr float thresholdTable[10][4] = {
-    // clang-format off
     { -20.0f,  -19.91f, -23.1f,  -17.79f },
-    // clang-format on
     { -19.58f, -19.74f, -22.97f, -17.79f },
     { -19.09f, -19.33f, -22.73f, -17.72f },
     { -18.13f, -18.86f, -22.38f, -17.72f },
@@ -24,6 +23,7 @@ constexpr float thresholdTable[10][4] = {
     { -13.43f, -13.76f, -19.02f, -15.86f },
     { -13.11f, -13.39f, -18.34f, -15.44f },
 };
+// clang-format on
 
 // With "Attack" at exactly 1.0, ratios 2 and 4 take the threshold from the band of "Input";
 // a NaN entry writes nothing.
@@ -38,29 +38,29 @@ constexpr float inputThresholdTable[4][2] = {
 
 // Make-up gain (linear) by ratio column: "Input" above 0.69, otherwise. 1.7850001f is one step
 // above the float nearest to 1.785.
+// clang-format off
 constexpr float makeupTable[4][2] = {
     { 2.931f, 1.7850001f },
-    // clang-format off
     { 3.0f,   2.118f },
     { 3.496f, 2.421f },
     { 4.0f,   2.706f },
-    // clang-format on
 };
+// clang-format on
 
 constexpr float limiterThresholdDb = -18.34f;
 
 int ratioColumn (std::int32_t ratio) noexcept
 {
+    // clang-format off
     switch (ratio)
     {
-        // clang-format off
         case 2:  return 0;
         case 4:  return 1;
         case 8:  return 2;
-        // clang-format on
         case 20: return 3;
         default: return -1;
     }
+    // clang-format on
 }
 
 template <std::size_t numEdges>

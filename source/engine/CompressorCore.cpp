@@ -164,9 +164,9 @@ void CompressorCore::setOutput (float value) noexcept
 
 void CompressorCore::setRatioPreset (int preset) noexcept
 {
+    // clang-format off
     switch (preset)
     {
-        // clang-format off
         case 2: ratio.store (2, relaxed);  kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
         case 3: ratio.store (4, relaxed);  kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
         case 4: ratio.store (8, relaxed);  kneeDb.store (17.0f, relaxed); limiter.store (false, relaxed); break;
@@ -174,16 +174,16 @@ void CompressorCore::setRatioPreset (int preset) noexcept
         case 6: ratio.store (20, relaxed); limiter.store (true, relaxed); break; // keeps the knee width
         case 1:
         default: ratio.store (1, relaxed); kneeDb.store (0.0f, relaxed);  limiter.store (false, relaxed); break;
-            // clang-format on
     }
+    // clang-format on
     parametersChanged();
 }
 
 void CompressorCore::applyParameter (int index, float value) noexcept
 {
+    // clang-format off
     switch (index)
     {
-        // clang-format off
         case velk::inputParameter:      setInput (value); break;
         case velk::attackParameter:     setAttack (value); break;
         case velk::releaseParameter:    setRelease (value); break;
@@ -193,9 +193,9 @@ void CompressorCore::applyParameter (int index, float value) noexcept
         case velk::filterParameter:     setFilterMode (truncateToInt (value)); break;
         case velk::wetDryParameter:     setWetDry (value); break;
         case velk::gcParameter:         setGc (value); break;
-        // clang-format on
         default: break;
     }
+    // clang-format on
 }
 
 int CompressorCore::truncateToInt (float value) noexcept
@@ -269,13 +269,13 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             }
             break;
 
+        // clang-format off
         case 1: saturatorMild.processMild (left, right); break;
         case 2: saturatorStrong.processStrong (left, right); break;
-        // clang-format off
         case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
         case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
-        // clang-format on
         default: break;
+            // clang-format on
     }
 
     if (filter == 2)

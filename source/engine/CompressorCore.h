@@ -28,12 +28,14 @@
 
     Everything that depends only on a parameter or on the sample rate (the two linear gains, the
     calibration, the bell's coefficients) is worked out when it changes rather than per sample, and
-    the gain curve is skipped where its result is known to be exactly 1. The output is identical,
-    bit for bit, to evaluating every formula on every sample.
+    the gain curve is skipped where its result is known to be exactly 1. Wherever the formulas give
+    finite values, the output is identical, bit for bit, to evaluating every formula on every
+    sample.
 
-    No value a host can send poisons the chain: a filter or DC blocker whose output overflows
-    restarts from silence and gives 0 for that sample, and the meter reads an overflowed target as
-    full scale, so the output is finite again as soon as the settings are.
+    No value a host can send poisons the chain: a filter or DC blocker whose output overflows (a
+    sidechain filter's included) restarts from silence and gives 0 for that sample, and the meter
+    reads an overflowed target as full scale, so the output is finite again as soon as the
+    settings are.
 */
 class CompressorCore
 {

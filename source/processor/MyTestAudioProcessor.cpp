@@ -3,8 +3,8 @@
 #include "MyTestAudioProcessorEditor.h"
 #include "ParameterTable.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 // The nine parameters use the framework's index-based parameter interface, which it marks as
@@ -198,10 +198,12 @@ juce::String MyTestAudioProcessor::savedText (float value)
     // The fewest significant digits that read back, through savedValue, as the same float: the
     // common values keep their short texts (0.5, 1, 0.1, 0.54), and a value just below a
     // calibration band edge is not rounded onto it.
+    // Written as printf's %g writes it in the C locale, whatever locale the host has set.
     char text[32] = {};
     for (int digits = 1; digits <= 17; ++digits)
     {
-        std::snprintf (text, sizeof text, "%.*g", digits, (double) value);
+        const auto written = std::to_chars (text, text + sizeof text - 1, (double) value, std::chars_format::general, digits);
+        *written.ptr = 0;
         const float readBack = savedValue (text);
         if (std::memcmp (&readBack, &value, sizeof value) == 0)
             break;

@@ -93,8 +93,8 @@ private:
 
     float lastSampleRate = 44100.0f;
     std::unique_ptr<CompressorCore> engine;
+    // clang-format off
     std::atomic<float> inputValue { 0.5f }, attackValue { 1.0f }, releaseValue { 0.1f }, outputValue { 0.54f },
-        // clang-format off
                        ratioValue { 1.0f }, distortionValue { 0.0f }, filterValue { 0.0f }, wetDryValue { 0.5f },
                        gcValue { 0.5f };
     // clang-format on

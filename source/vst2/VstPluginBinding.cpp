@@ -166,21 +166,19 @@ float VstPluginBinding::getParameterCallback (vst2::AEffect* e, vst2::VstInt32 i
 //==============================================================================
 vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt)
 {
+    // clang-format off
     switch (opcode)
     {
-        // clang-format off
         case effOpen:               return 0;
         case effGetProgram:         return processor->getCurrentProgram();
         case effSetProgram:         processor->setCurrentProgram ((int) value); return 0;
 
         // No programs: the name is empty, but a host that shows it must find a terminated string.
         case effGetProgramName:     copyText (processor->getProgramName (processor->getCurrentProgram()), ptr, kVstMaxProgramNameLength); return 0;
-        // clang-format on
         case effGetProgramNameIndexed:
             copyText ({}, ptr, kVstMaxProgramNameLength);
             return index >= 0 && index < processor->getNumPrograms() ? 1 : 0;
 
-        // clang-format off
         case effGetParamName:       copyText (processor->getParameterName (index, kVstMaxParamNameLength), ptr, kVstMaxParamNameLength); return 0;
         case effGetParamDisplay:    copyText (processor->getParameterText (index, kVstMaxParamDisplayLength), ptr, kVstMaxParamDisplayLength); return 0;
         case effGetParamLabel:      copyText ({}, ptr, kVstMaxParamDisplayLength); return 0;
@@ -200,7 +198,6 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         case effCanDo:              return canDo (static_cast<const char*> (ptr));
         case effGetTailSize:        return (vst2::VstIntPtr) juce::roundToInt (processor->getSampleRate() * processor->getTailLengthSeconds());
         case effSetBypass:          bypassed = value != 0; return 1;
-            // clang-format on
 
         case effGetSpeakerArrangement:
             if (value != 0) *reinterpret_cast<vst2::VstSpeakerArrangement**> (value) = nullptr;
@@ -210,9 +207,7 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         case effSetSpeakerArrangement:
             return setSpeakerArrangement (reinterpret_cast<const vst2::VstSpeakerArrangement*> (value), static_cast<const vst2::VstSpeakerArrangement*> (ptr));
 
-        // clang-format off
         case effGetInputProperties:  return getPinProperties (true, index, static_cast<vst2::VstPinProperties*> (ptr));
-        // clang-format on
         case effGetOutputProperties: return getPinProperties (false, index, static_cast<vst2::VstPinProperties*> (ptr));
 
         case effGetChunk:
@@ -257,6 +252,7 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         default:
             return 0;
     }
+    // clang-format on
 }
 
 //==============================================================================

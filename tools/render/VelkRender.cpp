@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <unistd.h>
 
@@ -310,7 +311,9 @@ public:
         sampleRate = reader->sampleRate;
         numChannels = (int) reader->numChannels;
         totalSamples = reader->lengthInSamples;
-        isFlac = reader->getFormatName().containsIgnoreCase ("flac");
+        const auto formatName = reader->getFormatName();
+        isFlac = formatName.containsIgnoreCase ("flac");
+        isPcm = formatName.containsIgnoreCase ("wav") || formatName.containsIgnoreCase ("aiff");
         checkWhole();
     }
 
@@ -328,8 +331,9 @@ public:
 
         if (! reader->read (&buffer, 0, length, position, true, true))
             throw failure ("cannot read " + name + " past sample " + String (position));
-        // A FLAC reader reads ahead and meets the end of the file normally; FLAC was checked whole.
-        if (! isFlac && stream->cameUpShort())
+        // Compressed formats' readers read ahead and meet the end of the file normally; a WAV or
+        // AIFF reader reads exactly the frames asked for.
+        if (isPcm && stream->cameUpShort())
             throw cutShort();
     }
 
@@ -352,7 +356,7 @@ private:
             return;
         }
 
-        if (totalSamples <= 0)
+        if (! isPcm || totalSamples <= 0)
             return;
         stream->reset();
         juce::AudioBuffer<float> frame (numChannels, 1);
@@ -365,7 +369,7 @@ private:
     Failure cutShort() const
     {
         // The frames that are on disk, from where the audio data starts.
-        const auto bytesPerFrame = (juce::int64) numChannels * (juce::int64) (reader->bitsPerSample / 8);
+        const auto bytesPerFrame = ((juce::int64) numChannels * (juce::int64) reader->bitsPerSample) / 8;
         const auto start = stream->getFirstReadStart();
         String where;
         if (start >= 0 && bytesPerFrame > 0)
@@ -380,7 +384,7 @@ private:
     juce::AudioBuffer<float> demo;
     std::unique_ptr<juce::AudioFormatReader> reader;
     CheckedFileStream* stream = nullptr; // owned by the reader
-    bool isFlac = false;
+    bool isFlac = false, isPcm = false;
 };
 
 /** Throws unless a file can be written at path: its folder exists and can be written, and it is
@@ -605,6 +609,22 @@ int run (int argc, char** argv)
         stateOut = checkWritable (options.saveStateFile, "the state file");
     if (options.plotFile.isNotEmpty())
         plotOut = checkWritable (options.plotFile, "the plot");
+
+    // No two outputs in one file, and none in the input.
+    const std::pair<juce::File, String> outputs[] = { { destination ? destination->file : juce::File(), "the output" },
+                                                      { stateOut, "the state file" },
+                                                      { plotOut, "the plot" } };
+    for (size_t i = 0; i < std::size (outputs); ++i)
+    {
+        const auto& [file, what] = outputs[i];
+        if (file == juce::File())
+            continue;
+        if (! source.isDemo() && file == source.file)
+            throw failure ("cannot write " + what + " " + file.getFileName() + ": it is the input file");
+        for (size_t j = i + 1; j < std::size (outputs); ++j)
+            if (file == outputs[j].first)
+                throw failure ("cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
+    }
 
     // The plug-in, set up as a host would.
     VstHost::Options hostOptions;
