@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace
@@ -63,7 +64,8 @@ const std::vector<float>& noiseWithBursts()
     return signal;
 }
 
-void run (benchmark::State& state, const Settings& settings, bool silenceAfterBurst)
+/** One benchmark case: processSample pair by pair (blockSize 0), or processBlock in blocks. */
+void run (benchmark::State& state, const Settings& settings, bool silenceAfterBurst, int blockSize)
 {
     CompressorCore core (sampleRate);
     apply (core, settings);
@@ -86,54 +88,85 @@ void run (benchmark::State& state, const Settings& settings, bool silenceAfterBu
 
     const std::size_t pairs = signal.size() / 2;
     std::size_t index = 0;
-    for (auto _ : state)
+    if (blockSize == 0)
     {
-        float left = silenceAfterBurst ? 0.0f : signal[2 * index];
-        float right = silenceAfterBurst ? 0.0f : signal[2 * index + 1];
-        core.processSample (&left, &right);
-        benchmark::DoNotOptimize (left);
-        benchmark::DoNotOptimize (right);
-        if (++index == pairs)
-            index = 0;
+        for (auto _ : state)
+        {
+            float left = silenceAfterBurst ? 0.0f : signal[2 * index];
+            float right = silenceAfterBurst ? 0.0f : signal[2 * index + 1];
+            core.processSample (&left, &right);
+            benchmark::DoNotOptimize (left);
+            benchmark::DoNotOptimize (right);
+            if (++index == pairs)
+                index = 0;
+        }
     }
-    state.counters["ns_per_pair"] = benchmark::Counter ((double) state.iterations(),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    else
+    {
+        // The signal as separate channels, a block at a time, wrapping around.
+        std::vector<float> sourceLeft (pairs), sourceRight (pairs), left ((size_t) blockSize), right ((size_t) blockSize);
+        for (std::size_t i = 0; i < pairs; ++i)
+        {
+            sourceLeft[i] = silenceAfterBurst ? 0.0f : signal[2 * i];
+            sourceRight[i] = silenceAfterBurst ? 0.0f : signal[2 * i + 1];
+        }
+        for (auto _ : state)
+        {
+            for (int i = 0; i < blockSize; ++i)
+            {
+                left[(size_t) i] = sourceLeft[index];
+                right[(size_t) i] = sourceRight[index];
+                if (++index == pairs)
+                    index = 0;
+            }
+            core.processBlock (left.data(), right.data(), blockSize);
+            benchmark::DoNotOptimize (left.data());
+            benchmark::DoNotOptimize (right.data());
+        }
+    }
+
+    const double pairsProcessed = (double) state.iterations() * (double) (blockSize > 0 ? blockSize : 1);
+    state.counters["ns_per_pair"] = benchmark::Counter (pairsProcessed, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+/** A case per sample and through processBlock at 512. */
+void registerCase (const std::string& name, const Settings& settings, bool silenceAfterBurst)
+{
+    benchmark::RegisterBenchmark (name.c_str(), [=] (benchmark::State& st)
+                                  { run (st, settings, silenceAfterBurst, 0); });
+    benchmark::RegisterBenchmark (("Block512/" + name).c_str(), [=] (benchmark::State& st)
+                                  { run (st, settings, silenceAfterBurst, 512); });
 }
 
 void registerAll()
 {
-    // clang-format off
-    benchmark::RegisterBenchmark ("Default", [] (benchmark::State& s) { run (s, Settings{}, false); });
-    // clang-format on
-
     const auto compressing = Settings()
                                  .with (velk::ratioParameter, 3.0f)
                                  .with (velk::inputParameter, 0.7f)
                                  .with (velk::attackParameter, 0.5f)
                                  .with (velk::releaseParameter, 0.2f);
-    // clang-format off
-    benchmark::RegisterBenchmark ("Compressing", [compressing] (benchmark::State& s) { run (s, compressing, false); });
-    // clang-format on
+    registerCase ("Default", Settings(), false);
+    registerCase ("Compressing", compressing, false);
+    for (const int blockSize : { 32, 2048 })
+    {
+        const auto prefix = "Block" + std::to_string (blockSize) + "/";
+        benchmark::RegisterBenchmark ((prefix + "Default").c_str(), [=] (benchmark::State& st)
+                                      { run (st, Settings(), false, blockSize); });
+        benchmark::RegisterBenchmark ((prefix + "Compressing").c_str(), [=] (benchmark::State& st)
+                                      { run (st, compressing, false, blockSize); });
+    }
 
     for (int preset : { 1, 3 })
     {
+        const auto ratio = "/Ratio" + std::to_string (preset);
         for (int mode = 0; mode <= 4; ++mode)
-        {
-            const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::distortionParameter, (float) mode);
-            benchmark::RegisterBenchmark (("Distortion" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
-                                          // clang-format off
-                                          [s] (benchmark::State& st) { run (st, s, false); });
-            // clang-format on
-        }
+            registerCase ("Distortion" + std::to_string (mode) + ratio,
+                          Settings().with (velk::ratioParameter, (float) preset).with (velk::distortionParameter, (float) mode), false);
         for (int mode = 0; mode <= 3; ++mode)
         {
             const auto s = Settings().with (velk::ratioParameter, (float) preset).with (velk::filterParameter, (float) mode);
-            benchmark::RegisterBenchmark (("Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
-                                          // clang-format off
-                                          [s] (benchmark::State& st) { run (st, s, false); });
-            benchmark::RegisterBenchmark (("SilenceAfterBurst/Filter" + std::to_string (mode) + "/Ratio" + std::to_string (preset)).c_str(),
-                                          [s] (benchmark::State& st) { run (st, s, true); });
-            // clang-format on
+            registerCase ("Filter" + std::to_string (mode) + ratio, s, false);
+            registerCase ("SilenceAfterBurst/Filter" + std::to_string (mode) + ratio, s, true);
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "MeterBallistics.h"
 #include "ParameterTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -232,28 +233,20 @@ void CompressorCore::applyCalibration (const Calibration::Settings& settings) no
 }
 
 //==============================================================================
-void CompressorCore::processSample (float* leftSample, float* rightSample) noexcept
-{
-    const float inLeft = finiteOrZero (*leftSample);
-    const float inRight = finiteOrZero (*rightSample);
+// The stages of the chain, shared by the per-sample and the block path.
 
+void CompressorCore::refreshSnapshotIfChanged() noexcept
+{
     const auto version = parameterVersion.load (std::memory_order_acquire);
     if (! snapshotValid || version != snapshotVersion)
         refreshSnapshot (version);
+}
 
+/** The distortion stage on both audio samples; g is only the shapers' drive. */
+inline void CompressorCore::distort (float& left, float& right, float g) noexcept
+{
     const auto& p = snapshot.values();
-    const float g = snapshot.inputLinear();
-    const float outG = snapshot.outputLinear();
-    const bool flushAllowed = snapshot.filterFlushAllowed();
-    const std::int32_t filter = p.filterMode;
-    const std::int32_t ratioNow = p.ratio;
-    const bool limiterNow = p.limiter;
-
-    // The audio path first: the distortion works on the samples before the input gain (g is
-    // only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
-    // sidechain below, and doing it first keeps fewer values alive across the arctangent calls.
-    float left = inLeft, right = inRight;
-
+    // clang-format off
     switch (p.distortionMode)
     {
         case 0:
@@ -269,27 +262,31 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             }
             break;
 
-        // clang-format off
         case 1: saturatorMild.processMild (left, right); break;
         case 2: saturatorStrong.processStrong (left, right); break;
         case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
         case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
         default: break;
-            // clang-format on
     }
+    // clang-format on
+}
 
-    if (filter == 2)
+/** Filter mode 2: the high-pass on the audio, after the distortion. */
+inline void CompressorCore::highPassAudio (float& left, float& right, bool flushAllowed) noexcept
+{
+    left = keepFinite (highPassLeft, highPassLeft.processSample (left));
+    right = keepFinite (highPassRight, highPassRight.processSample (right));
+    if (flushAllowed)
     {
-        left = keepFinite (highPassLeft, highPassLeft.processSample (left));
-        right = keepFinite (highPassRight, highPassRight.processSample (right));
-        if (flushAllowed)
-        {
-            highPassLeft.snapToZeroWhenDecayed();
-            highPassRight.snapToZeroWhenDecayed();
-        }
+        highPassLeft.snapToZeroWhenDecayed();
+        highPassRight.snapToZeroWhenDecayed();
     }
+}
 
-    // Sidechain.
+/** The detectors' inputs from the input samples: gained, through the sidechain filter of the
+    filter mode; silent for a mode outside 0..3. */
+inline void CompressorCore::feedSidechain (float inLeft, float inRight, std::int32_t filter, float g, bool flushAllowed) noexcept
+{
     switch (filter)
     {
         case 0:
@@ -330,28 +327,25 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
             sidechainRight = 0.0f;
             break;
     }
+}
 
-    // Detection, linked level and gain. The detectors clamp their envelopes to 0..1, so even an
-    // overflowed sidechain leaves them finite.
-    const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
-    const float envelopeRight = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
-    const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, ratioNow, limiterNow, p.kneeDb);
-    lastGain = gain;
+/** Calibration, where its settings changed: a new make-up gain acts on this sample, a new
+    threshold from the next. */
+inline void CompressorCore::calibrateIfDue() noexcept
+{
+    if (! calibrationDue)
+        return;
 
-    // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
-    sidechainRight = (sidechainLeft + sidechainRight) * 0.5f;
-    meterState = MeterBallistics::advance (meterState, MeterBallistics::target (ratioNow, sidechainRight, gain));
-    meterValue.store (meterState, relaxed);
+    const auto& p = snapshot.values();
+    calibrated = { p.ratio, p.limiter, p.attack, p.inputGain };
+    applyCalibration (calibrated);
+    calibrationValid = true;
+    calibrationDue = false;
+}
 
-    // Calibration: a new make-up gain acts below on this sample, a new threshold from the next.
-    if (calibrationDue)
-    {
-        calibrated = { ratioNow, limiterNow, p.attack, p.inputGain };
-        applyCalibration (calibrated);
-        calibrationValid = true;
-        calibrationDue = false;
-    }
-
+/** Gain, clip detection, output gain and make-up, DC blocking: one sample pair, in place. */
+inline void CompressorCore::finish (float& left, float& right, float gain, float g, float outG) noexcept
+{
     left = (left * gain) * g;
     right = (right * gain) * g;
 
@@ -364,6 +358,108 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 
     // While a setting overflows the gain, a sample that is not finite leaves as 0 and the
     // blocker restarts from silence.
-    *leftSample = keepFinite (dcBlockerLeft, dcBlockerLeft.processSample (left));
-    *rightSample = keepFinite (dcBlockerRight, dcBlockerRight.processSample (right));
+    left = keepFinite (dcBlockerLeft, dcBlockerLeft.processSample (left));
+    right = keepFinite (dcBlockerRight, dcBlockerRight.processSample (right));
+}
+
+//==============================================================================
+void CompressorCore::processSample (float* leftSample, float* rightSample) noexcept
+{
+    const float inLeft = finiteOrZero (*leftSample);
+    const float inRight = finiteOrZero (*rightSample);
+
+    refreshSnapshotIfChanged();
+    const auto& p = snapshot.values();
+    const float g = snapshot.inputLinear();
+    const bool flushAllowed = snapshot.filterFlushAllowed();
+
+    // The audio path first: the distortion works on the samples before the input gain (g is
+    // only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
+    // sidechain below, and doing it first keeps fewer values alive across the arctangent calls.
+    float left = inLeft, right = inRight;
+    distort (left, right, g);
+    if (p.filterMode == 2)
+        highPassAudio (left, right, flushAllowed);
+
+    // Sidechain, detection, linked level and gain. The detectors clamp their envelopes to 0..1,
+    // so even an overflowed sidechain leaves them finite.
+    feedSidechain (inLeft, inRight, p.filterMode, g, flushAllowed);
+    const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
+    const float envelopeRight = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
+    const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, p.ratio, p.limiter, p.kneeDb);
+    lastGain = gain;
+
+    // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
+    sidechainRight = (sidechainLeft + sidechainRight) * 0.5f;
+    meterState = MeterBallistics::advance (meterState, MeterBallistics::target (p.ratio, sidechainRight, gain));
+    meterValue.store (meterState, relaxed);
+
+    calibrateIfDue();
+    finish (left, right, gain, g, snapshot.outputLinear());
+    *leftSample = left;
+    *rightSample = right;
+}
+
+//==============================================================================
+void CompressorCore::processBlock (float* left, float* right, int numSamples) noexcept
+{
+    // The settings as they stand at the block's start hold for the whole block.
+    refreshSnapshotIfChanged();
+
+    for (int start = 0; start < numSamples; start += blockChunk)
+    {
+        const int length = std::min (blockChunk, numSamples - start);
+        processChunk (left + start, right != nullptr ? right + start : nullptr, length);
+    }
+}
+
+void CompressorCore::processChunk (float* left, float* right, int numSamples) noexcept
+{
+    const auto& p = snapshot.values();
+    const float g = snapshot.inputLinear();
+    const float outG = snapshot.outputLinear();
+    const bool flushAllowed = snapshot.filterFlushAllowed();
+    auto& s = scratch;
+
+    // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream feeds
+    //    its sample as both sides.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float inLeft = finiteOrZero (left[i]);
+        const float inRight = right != nullptr ? finiteOrZero (right[i]) : inLeft;
+        s.audioLeft[i] = inLeft;
+        s.audioRight[i] = inRight;
+
+        feedSidechain (inLeft, inRight, p.filterMode, g, flushAllowed);
+        s.envelopeLeft[i] = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
+        s.envelopeRight[i] = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
+        s.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
+    }
+    sidechainRight = s.sidechainMono[numSamples - 1];
+
+    // 2. The gains. The first sample sees the threshold from before this chunk's calibration,
+    //    the others the calibrated one.
+    s.gain[0] = gainComputer.linkedGain (s.envelopeLeft[0], s.envelopeRight[0], thresholdDb, p.ratio, p.limiter, p.kneeDb);
+    calibrateIfDue();
+    for (int i = 1; i < numSamples; ++i)
+        s.gain[i] = gainComputer.linkedGain (s.envelopeLeft[i], s.envelopeRight[i], thresholdDb, p.ratio, p.limiter, p.kneeDb);
+
+    // 3. The audio, sample by sample: distortion, audio high-pass, the meter, gain, clip
+    //    detection, output and DC blocking.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        float l = s.audioLeft[i], r = s.audioRight[i];
+        distort (l, r, g);
+        if (p.filterMode == 2)
+            highPassAudio (l, r, flushAllowed);
+
+        meterState = MeterBallistics::advance (meterState, MeterBallistics::target (p.ratio, s.sidechainMono[i], s.gain[i]));
+        finish (l, r, s.gain[i], g, outG);
+        left[i] = l;
+        if (right != nullptr)
+            right[i] = r;
+    }
+
+    meterValue.store (meterState, relaxed);
+    lastGain = s.gain[numSamples - 1];
 }

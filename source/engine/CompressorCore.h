@@ -60,6 +60,15 @@ public:
         processSample (sample, &copy);
     }
 
+    /**
+        Processes a block in place: the same as numSamples calls of processSample (or, with
+        right null, of processMonoSample) with the parameters as they stand at the block's start,
+        bit for bit. The recursive stages run sample by sample and the gain maths across the
+        block; meterValue and clipFlag are updated once per block, as the per-sample path would
+        leave them at its end.
+    */
+    void processBlock (float* left, float* right, int numSamples) noexcept;
+
     //==============================================================================
     // Parameter writes; each acts from the next sample.
 
@@ -142,6 +151,25 @@ public:
     DcBlocker dcBlockerLeft, dcBlockerRight;
 
 private:
+    void refreshSnapshotIfChanged() noexcept;
+    void distort (float& left, float& right, float g) noexcept;
+    void highPassAudio (float& left, float& right, bool flushAllowed) noexcept;
+    void feedSidechain (float inLeft, float inRight, std::int32_t filter, float g, bool flushAllowed) noexcept;
+    void calibrateIfDue() noexcept;
+    void finish (float& left, float& right, float gain, float g, float outG) noexcept;
+    void processChunk (float* left, float* right, int numSamples) noexcept;
+
+    /** The block path works through its block in chunks of this many samples. */
+    static constexpr int blockChunk = 256;
+
+    /** The block path's per-sample values between its passes. */
+    struct BlockScratch
+    {
+        float audioLeft[blockChunk], audioRight[blockChunk];
+        float envelopeLeft[blockChunk], envelopeRight[blockChunk];
+        float sidechainMono[blockChunk], gain[blockChunk];
+    } scratch;
+
     void applyCalibration (const Calibration::Settings& settings) noexcept;
     void parametersChanged() noexcept { parameterVersion.fetch_add (1, std::memory_order_release); }
     void refreshSnapshot (std::uint32_t version) noexcept;

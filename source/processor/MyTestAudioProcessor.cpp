@@ -80,19 +80,22 @@ void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     const int numSamples = buffer.getNumSamples();
     const int numChannels = buffer.getNumChannels();
 
+    // The engine takes the whole block: its recursive stages run sample by sample, its gain maths
+    // across the block; the output equals one engine call per sample pair.
     if (numInputs == 2 && numChannels >= 2)
     {
         leftSamplePtr = buffer.getWritePointer (0);
         rightSamplePtr = buffer.getWritePointer (1);
-        for (int i = 0; i < numSamples; ++i)
-            engine->processSample (leftSamplePtr++, rightSamplePtr++);
+        engine->processBlock (leftSamplePtr, rightSamplePtr, numSamples);
+        leftSamplePtr += numSamples;
+        rightSamplePtr += numSamples;
     }
     else if (numInputs == 1 && numChannels >= 1)
     {
         // Mono: the sample is both sides; the channel keeps the left result.
         leftSamplePtr = buffer.getWritePointer (0);
-        for (int i = 0; i < numSamples; ++i)
-            engine->processMonoSample (leftSamplePtr++);
+        engine->processBlock (leftSamplePtr, nullptr, numSamples);
+        leftSamplePtr += numSamples;
     }
 
     for (int channel = numInputs; channel < juce::jmin (getTotalNumOutputChannels(), numChannels); ++channel)

@@ -1,0 +1,128 @@
+// The block path against the per-sample path: processBlock over n samples must equal n calls of
+// processSample (or processMonoSample) with the parameters fixed at the block's start, bit for
+// bit, in every mode, at every block size, with the fields the editor reads as the per-sample
+// path leaves them at the block's end.
+
+#include "CompressorCore.h"
+#include "ParameterTable.h"
+#include "TestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace
+{
+bool sameBits (float a, float b)
+{
+    return std::memcmp (&a, &b, sizeof a) == 0;
+}
+
+/** Two engines given the same writes; one runs blocks, the other single samples. */
+struct BlockAndSamples
+{
+    explicit BlockAndSamples (float rate) : block (rate), samples (rate) {}
+
+    void set (int index, float value)
+    {
+        block.applyParameter (index, value);
+        samples.applyParameter (index, value);
+    }
+
+    ::testing::AssertionResult process (std::vector<float> left, std::vector<float> right, bool mono)
+    {
+        auto expectedLeft = left, expectedRight = right;
+        const int n = (int) left.size();
+        block.processBlock (left.data(), mono ? nullptr : right.data(), n);
+        for (int i = 0; i < n; ++i)
+        {
+            if (mono)
+                samples.processMonoSample (&expectedLeft[(size_t) i]);
+            else
+                samples.processSample (&expectedLeft[(size_t) i], &expectedRight[(size_t) i]);
+        }
+
+        for (int i = 0; i < n; ++i)
+            if (! sameBits (left[(size_t) i], expectedLeft[(size_t) i]) || (! mono && ! sameBits (right[(size_t) i], expectedRight[(size_t) i])))
+                return ::testing::AssertionFailure() << "sample " << i << " of " << n << ": " << left[(size_t) i] << " vs " << expectedLeft[(size_t) i];
+
+        if (! sameBits (block.meterValue.load(), samples.meterValue.load()))
+            return ::testing::AssertionFailure() << "meter " << block.meterValue.load() << " vs " << samples.meterValue.load();
+        if (block.takeClipFlag() != samples.takeClipFlag())
+            return ::testing::AssertionFailure() << "clip flag";
+        if (! sameBits (block.getLastGain(), samples.getLastGain()) || ! sameBits (block.thresholdDb, samples.thresholdDb)
+            || ! sameBits (block.makeupGain, samples.makeupGain) || ! sameBits (block.meterState, samples.meterState)
+            || ! sameBits (block.sidechainLeft, samples.sidechainLeft) || ! sameBits (block.sidechainRight, samples.sidechainRight))
+            return ::testing::AssertionFailure() << "a field differs at the block's end";
+        return ::testing::AssertionSuccess();
+    }
+
+    CompressorCore block, samples;
+};
+
+float randomValue (NoiseSource& random, const velk::ParameterInfo& parameter)
+{
+    if (parameter.isSwitch())
+        return (float) ((int) random.nextInt ((std::uint32_t) parameter.numPositions + 2) + parameter.firstPosition - 1);
+    switch (random.nextInt (8))
+    {
+        case 0: return 0.0f;
+        case 1: return 1.0f;
+        case 2: return 0.7f;
+        case 3: return 0.69f;
+        default: return 0.5f + 0.5f * random.next();
+    }
+}
+} // namespace
+
+TEST (BlockPath, EqualsTheSamplePathAtEveryBlockSize)
+{
+    for (const float rate : { 44100.0f, 48000.0f, 96000.0f })
+        for (const bool mono : { false, true })
+        {
+            BlockAndSamples pair (rate);
+            NoiseSource random ((std::uint32_t) rate + (mono ? 1u : 0u)), noise (11u);
+            const float levels[] = { 0.0f, 1e-6f, 0.05f, 0.2f, 0.5f, 1.0f, 3.0f };
+
+            for (int block = 0; block < 700; ++block)
+            {
+                if (random.nextInt (3) == 0)
+                {
+                    const auto& parameter = velk::parameterTable[random.nextInt (velk::numParameters)];
+                    pair.set (parameter.index, randomValue (random, parameter));
+                }
+
+                // Every size from 1 to 64 in turn, and now and then one up to 4096.
+                const int size = block % 8 == 7 ? 1 + (int) random.nextInt (4096) : 1 + block % 64;
+                const float level = levels[random.nextInt (7)];
+                std::vector<float> left ((size_t) size), right ((size_t) size);
+                for (int i = 0; i < size; ++i)
+                {
+                    left[(size_t) i] = level * noise.next();
+                    right[(size_t) i] = random.nextInt (4) == 0 ? left[(size_t) i] : level * noise.next();
+                }
+                ASSERT_TRUE (pair.process (left, right, mono)) << rate << " Hz, " << (mono ? "mono" : "stereo") << ", block " << block << " of " << size;
+            }
+        }
+}
+
+TEST (BlockPath, ANewThresholdActsFromTheBlocksSecondSample)
+{
+    // The calibration rule holds inside a block: a new make-up gain acts from the first sample,
+    // a new threshold from the second.
+    BlockAndSamples pair (48000.0f);
+    pair.set (velk::attackParameter, 0.0f);
+    pair.set (velk::releaseParameter, 0.0f);
+    pair.set (velk::inputParameter, 1.0f);
+    pair.set (velk::distortionParameter, 9.0f);
+    std::vector<float> steady (64, 0.5f);
+    ASSERT_TRUE (pair.process (steady, steady, false));
+
+    for (const int preset : { 2, 3, 6, 1, 4 })
+    {
+        pair.set (velk::ratioParameter, (float) preset);
+        ASSERT_TRUE (pair.process (steady, steady, false)) << preset;
+        ASSERT_TRUE (pair.process ({ 0.5f }, { 0.5f }, false)) << preset;
+    }
+}
