@@ -16,7 +16,7 @@ packages=(
     libasound2-dev
     libflac-dev libvorbis-dev libogg-dev
     fonts-dejavu-core
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev libsleef-dev
     xvfb xauth x11-utils
 )
 

@@ -441,15 +441,24 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     //    the others the calibrated one.
     s.gain[0] = gainComputer.linkedGain (s.envelopeLeft[0], s.envelopeRight[0], thresholdDb, p.ratio, p.limiter, p.kneeDb);
     calibrateIfDue();
-    for (int i = 1; i < numSamples; ++i)
-        s.gain[i] = gainComputer.linkedGain (s.envelopeLeft[i], s.envelopeRight[i], thresholdDb, p.ratio, p.limiter, p.kneeDb);
+    if (numSamples > 1)
+        gainComputer.linkedGains (s.envelopeLeft + 1, s.envelopeRight + 1, s.gain + 1, numSamples - 1, thresholdDb, p.ratio, p.limiter, p.kneeDb);
 
-    // 3. The audio, sample by sample: distortion, audio high-pass, the meter, gain, clip
-    //    detection, output and DC blocking.
+    // 3. The audio: distortion, then sample by sample the audio high-pass, the meter, gain,
+    //    clip detection, output and DC blocking.
+    // The arctangent curves have no memory: the whole chunk at once, before the loop.
+    const bool shapedAhead = p.distortionMode == 3 || p.distortionMode == 4 || (p.distortionMode == 0 && p.inputGain > 0.0f);
+    if (shapedAhead)
+    {
+        atanShapeBlock (p.distortionMode, s.audioLeft, numSamples, g);
+        atanShapeBlock (p.distortionMode, s.audioRight, numSamples, g);
+    }
+
     for (int i = 0; i < numSamples; ++i)
     {
         float l = s.audioLeft[i], r = s.audioRight[i];
-        distort (l, r, g);
+        if (! shapedAhead)
+            distort (l, r, g);
         if (p.filterMode == 2)
             highPassAudio (l, r, flushAllowed);
 

@@ -160,7 +160,7 @@ private:
     void processChunk (float* left, float* right, int numSamples) noexcept;
 
     /** The block path works through its block in chunks of this many samples. */
-    static constexpr int blockChunk = 256;
+    static constexpr int blockChunk = GainComputer::maxBlock;
 
     /** The block path's per-sample values between its passes. */
     struct BlockScratch

@@ -2,7 +2,9 @@
 
 #include "ExactMath.h"
 #include "LevelDetector.h"
+#include "VectorExactMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -21,9 +23,25 @@ std::uint32_t bitsOf (float value) noexcept
     std::memcpy (&bits, &value, sizeof bits);
     return bits;
 }
+
+/** True where the mean of the two envelopes (silence counting as -110 dB) lies at or below
+    the threshold's envelope. */
+bool isBelowThreshold (float envelopeLeft, float envelopeRight, double belowThresholdEnvelope) noexcept
+{
+    // clang-format off
+    const double meanEnvelope = ((envelopeLeft == 0.0f ? silentEnvelope : (double) envelopeLeft)
+                                 + (envelopeRight == 0.0f ? silentEnvelope : (double) envelopeRight)) * 0.5;
+    // clang-format on
+    return meanEnvelope <= belowThresholdEnvelope;
+}
 } // namespace
 
 float GainComputer::computeGain (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept
+{
+    return exactmath::pow10ToFloat ((double) gainDb (levelDb, thresholdDb, ratio, kneeDb, isLimiter) / 20.0);
+}
+
+float GainComputer::gainDb (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept
 {
     const float slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
     float s = slope;
@@ -46,11 +64,21 @@ float GainComputer::computeGain (float levelDb, float thresholdDb, float ratio, 
         }
     }
 
-    float gainDb = (thresholdDb - levelDb) * s;
-    if (gainDb > 0.0f)
-        gainDb = 0.0f;
+    float result = (thresholdDb - levelDb) * s;
+    if (result > 0.0f)
+        result = 0.0f;
+    return result;
+}
 
-    return exactmath::pow10ToFloat ((double) gainDb / 20.0);
+double GainComputer::belowThresholdFor (float thresholdDb) noexcept
+{
+    if (! thresholdKnown || bitsOf (thresholdDb) != thresholdBits)
+    {
+        thresholdKnown = true;
+        thresholdBits = bitsOf (thresholdDb);
+        belowThresholdEnvelope = std::pow (10.0, (double) thresholdDb / 20.0) * belowThresholdMargin;
+    }
+    return belowThresholdEnvelope;
 }
 
 void GainComputer::reset() noexcept
@@ -64,20 +92,9 @@ float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float t
     if (ratio == 1 && ! isLimiter)
         return 1.0f;
 
-    if (! thresholdKnown || bitsOf (thresholdDb) != thresholdBits)
-    {
-        thresholdKnown = true;
-        thresholdBits = bitsOf (thresholdDb);
-        belowThresholdEnvelope = std::pow (10.0, (double) thresholdDb / 20.0) * belowThresholdMargin;
-    }
-
     // At or below the threshold (the knee's lower half included) the curve gives exactly 1; the
     // mean of the two envelopes shows it, with a safe margin, before any logarithm is taken.
-    const double meanEnvelope = ((envelopeLeft == 0.0f ? silentEnvelope : (double) envelopeLeft)
-                                 // clang-format off
-                                 + (envelopeRight == 0.0f ? silentEnvelope : (double) envelopeRight)) * 0.5;
-    // clang-format on
-    if (meanEnvelope <= belowThresholdEnvelope)
+    if (isBelowThreshold (envelopeLeft, envelopeRight, belowThresholdFor (thresholdDb)))
         return 1.0f;
 
     const float levelLeftDb = LevelDetector::toDecibels (envelopeLeft);
@@ -95,4 +112,52 @@ float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float t
     const float levelDb = 20.0f * exactmath::log10ToFloat (linked);
 
     return computeGain (levelDb, thresholdDb, (float) ratio, kneeDb, isLimiter);
+}
+
+void GainComputer::linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,
+                                float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept
+{
+    if (ratio == 1 && ! isLimiter)
+    {
+        std::fill (gains, gains + count, 1.0f);
+        return;
+    }
+
+    // The samples whose gain needs the curve; the others are exactly 1.
+    const double belowThreshold = belowThresholdFor (thresholdDb);
+    int n = 0;
+    for (int i = 0; i < count; ++i)
+    {
+        gains[i] = 1.0f;
+        if (! isBelowThreshold (envelopeLeft[i], envelopeRight[i], belowThreshold))
+        {
+            curveIndex[n] = i;
+            levelLeft[n] = envelopeLeft[i];
+            levelRight[n] = envelopeRight[i];
+            ++n;
+        }
+    }
+    if (n == 0)
+        return;
+
+    // Each envelope in dB (-110 for exactly 0), the linked level's mean of the two linear levels,
+    // its level in dB, the curve, and the power that makes the gain linear: each step's float
+    // equals the plain formula's.
+    vectorexactmath::log10ToFloat (levelLeft, linked, n);
+    vectorexactmath::log10ToFloat (levelRight, levelLog, n);
+    for (int k = 0; k < n; ++k)
+    {
+        const float leftDb = levelLeft[k] == 0.0f ? -110.0f : 20.0f * linked[k];
+        const float rightDb = levelRight[k] == 0.0f ? -110.0f : 20.0f * levelLog[k];
+        exponentLeft[k] = (double) leftDb / 20.0;
+        exponentRight[k] = (double) rightDb / 20.0;
+    }
+    vectorexactmath::meanOfPow10ToFloat (exponentLeft, exponentRight, linked, n);
+    vectorexactmath::log10ToFloat (linked, levelLog, n);
+    for (int k = 0; k < n; ++k)
+        exponentLeft[k] = (double) gainDb (20.0f * levelLog[k], thresholdDb, (float) ratio, kneeDb, isLimiter) / 20.0;
+    vectorexactmath::pow10ToFloat (exponentLeft, linked, n);
+
+    for (int k = 0; k < n; ++k)
+        gains[curveIndex[k]] = linked[k];
 }

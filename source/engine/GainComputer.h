@@ -20,16 +20,39 @@ public:
     */
     static float computeGain (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept;
 
+    /** The curve's gain in dB (0 or below), single precision, before the power that makes it
+        linear: computeGain is 10^(gainDb / 20) of it. */
+    static float gainDb (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept;
+
     /**
         The gain for two envelopes (linear, 0..1, as the detectors leave them): their levels in dB
         are linked as 20 log10 of the mean of the two linear levels, then run through the curve.
     */
     float linkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept;
 
+    /**
+        linkedGain for count pairs of envelopes (at most maxBlock), the logarithms and powers
+        computed two samples at a time; gains[i] equals linkedGain (envelopeLeft[i],
+        envelopeRight[i], ...) bit for bit.
+    */
+    void linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,
+                      float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept;
+
+    static constexpr int maxBlock = 256;
+
     /** Forgets the cached threshold. */
     void reset() noexcept;
 
 private:
+    /** The mean envelope under which the gain is surely exactly 1, for this threshold. */
+    double belowThresholdFor (float thresholdDb) noexcept;
+
+    // linkedGains' working arrays: the samples that need the curve, and their values between
+    // the passes.
+    int curveIndex[maxBlock];
+    float levelLeft[maxBlock], levelRight[maxBlock], linked[maxBlock], levelLog[maxBlock];
+    double exponentLeft[maxBlock], exponentRight[maxBlock];
+
     std::uint32_t thresholdBits = 0;
     bool thresholdKnown = false;
     double belowThresholdEnvelope = 0.0; // mean envelope under which the gain is surely exactly 1

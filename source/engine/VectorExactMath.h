@@ -1,0 +1,35 @@
+#pragma once
+
+/*
+    ExactMath over arrays, two lanes at a time with SLEEF's vector functions: each result is the
+    C library's double function rounded to float, bit for bit.
+
+    SLEEF's Sleef_logd2_u10, Sleef_expd2_u10 and Sleef_atand2_u10 are documented to be within 1.0 ULP of the exact
+    value; the C library's log10, pow and log are within 1 ULP too (glibc's documented bounds,
+    and ExactMath's tests compare the results over millions of inputs). A lane keeps the vector
+    result only when every value within ExactMath's error bound around it rounds to the same
+    float: those bounds (4e-15 for the logarithm, |argument| * 2.3e-16 + 1e-15 for the powers,
+    plus 3e-16 for the mean of two) leave more than ten times the room the two libraries' errors
+    and the argument's rounding take. Any other lane, about one in a million, gets the C
+    library's result, as ExactMath's scalar functions do. Odd counts finish with those scalar
+    functions.
+
+    Where the x86-64 machine has AVX2, SLEEF's dispatcher runs its AVX2 code in these 128-bit
+    calls; the results are the same floats either way.
+*/
+namespace vectorexactmath
+{
+/** out[i] = (float) std::log10 ((double) x[i]). */
+void log10ToFloat (const float* x, float* out, int count) noexcept;
+
+/** out[i] = (float) std::pow (10.0, y[i]). */
+void pow10ToFloat (const double* y, float* out, int count) noexcept;
+
+/** out[i] = (float) ((std::pow (10.0, y1[i]) + std::pow (10.0, y2[i])) * 0.5). */
+void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count) noexcept;
+
+/** out[i] = (float) std::atan (x[i]). SLEEF's Sleef_atand2_u10 is within 1.0 ULP and the C
+    library's atan within 1 ULP; a lane keeps the vector result where the interval of relative
+    width 1e-15 around it (more than four times the two errors together) rounds to one float. */
+void atanToFloat (const double* x, float* out, int count) noexcept;
+} // namespace vectorexactmath
