@@ -4,12 +4,37 @@
 
 #include <sleef.h>
 
+#include <atomic>
 #include <cmath>
 
 namespace vectorexactmath
 {
+// The wide path, in its own file compiled for AVX2: each processes the leading multiple of four
+// and returns how many it did.
+namespace avx2
+{
+int log10ToFloat (const float* x, float* out, int count) noexcept;
+int pow10ToFloat (const double* y, float* out, int count) noexcept;
+int meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count) noexcept;
+int atanToFloat (const double* x, float* out, int count) noexcept;
+} // namespace avx2
+
 namespace
 {
+bool cpuHasAvx2() noexcept
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
+}
+
+std::atomic<bool> wideAllowed { true };
+
+/** Whether this call takes the wide path. */
+bool wide() noexcept
+{
+    static const bool available = cpuHasAvx2();
+    return available && wideAllowed.load (std::memory_order_relaxed);
+}
 /**
     The float of each lane that provably equals the C library's: the lane's value rounded to
     float, where the whole interval value * (1 +- relativeError) rounds to that float. Returns a
@@ -30,11 +55,22 @@ inline int store2 (__m128d value, __m128d relativeError, int usable, float* out)
 }
 } // namespace
 
+bool hasWidePath() noexcept
+{
+    static const bool available = cpuHasAvx2();
+    return available;
+}
+
+void allowWidePath (bool allowed) noexcept
+{
+    wideAllowed.store (allowed, std::memory_order_relaxed);
+}
+
 void log10ToFloat (const float* x, float* out, int count) noexcept
 {
     const __m128d inverseLn10 = _mm_set1_pd (1.0 / M_LN10);
     const __m128d error = _mm_set1_pd (4.0e-15);
-    int i = 0;
+    int i = wide() ? avx2::log10ToFloat (x, out, count) : 0;
     for (; i + 1 < count; i += 2)
     {
         // Positive normal floats only, as in ExactMath.
@@ -52,7 +88,7 @@ void log10ToFloat (const float* x, float* out, int count) noexcept
 
 void pow10ToFloat (const double* y, float* out, int count) noexcept
 {
-    int i = 0;
+    int i = wide() ? avx2::pow10ToFloat (y, out, count) : 0;
     for (; i + 1 < count; i += 2)
     {
         const double argument0 = y[i] * M_LN10, argument1 = y[i + 1] * M_LN10;
@@ -94,7 +130,7 @@ void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int cou
 void atanToFloat (const double* x, float* out, int count) noexcept
 {
     const __m128d error = _mm_set1_pd (1.0e-15);
-    int i = 0;
+    int i = wide() ? avx2::atanToFloat (x, out, count) : 0;
     for (; i + 1 < count; i += 2)
     {
         const bool usable0 = std::isfinite (x[i]), usable1 = std::isfinite (x[i + 1]);

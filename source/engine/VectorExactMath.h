@@ -14,11 +14,19 @@
     library's result, as ExactMath's scalar functions do. Odd counts finish with those scalar
     functions.
 
-    Where the x86-64 machine has AVX2, SLEEF's dispatcher runs its AVX2 code in these 128-bit
-    calls; the results are the same floats either way.
+    Where the CPU has AVX2 and FMA (the engine's own check, at run time), four lanes at a time go
+    through SLEEF's AVX2 functions, in a file of its own compiled for AVX2; elsewhere two lanes
+    through SLEEF's 128-bit functions. Both give the same floats: the C library's.
 */
 namespace vectorexactmath
 {
+/** True where this machine can take the four-lane path. */
+bool hasWidePath() noexcept;
+
+/** Lets the four-lane path run (the default) or keeps every call on the two-lane path, as on a
+    machine without AVX2; for tests. */
+void allowWidePath (bool allowed) noexcept;
+
 /** out[i] = (float) std::log10 ((double) x[i]). */
 void log10ToFloat (const float* x, float* out, int count) noexcept;
 
