@@ -108,7 +108,7 @@ void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int cou
 {
     // Per lane, as in ExactMath: both terms are positive, so the sum's relative error is at most
     // the larger term's, plus the rounding of the two sums.
-    int i = 0;
+    int i = wide() ? avx2::meanOfPow10ToFloat (y1, y2, out, count) : 0;
     for (; i + 1 < count; i += 2)
     {
         const double a0 = y1[i] * M_LN10, a1 = y1[i + 1] * M_LN10;
