@@ -5,6 +5,7 @@
 #include "BenchCase.h"
 #include "CompressorCore.h"
 #include "ParameterTable.h"
+#include "VectorExactMath.h"
 
 #include <benchmark/benchmark.h>
 
@@ -131,6 +132,11 @@ void registerAll()
 
 int main (int argc, char** argv)
 {
+    // --two-lane: the vector maths on the 128-bit path, as on a machine without AVX2.
+    for (int i = 1; i < argc; ++i)
+        if (std::string (argv[i]) == "--two-lane")
+            vectorexactmath::allowWidePath (false);
+
     registerAll();
     benchmark::Initialize (&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
