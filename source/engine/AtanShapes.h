@@ -66,8 +66,8 @@ inline void atanShapeFull (float& x, float g) noexcept
 }
 
 /**
-    Distortion mode 0, 3 or 4 on count samples (at most 256) in place, the arctangents taken
-    two at a time: the same floats as the curve above sample by sample. Mode 0 expects an input
+    Distortion mode 0, 3 or 4 on count samples in place, the arctangents taken several at a
+    time: the same floats as the curve above sample by sample. Mode 0 expects an input
     gain above 0 (at 0 or below the mode silences the audio instead).
 */
 void atanShapeBlock (int mode, float* samples, int count, float g) noexcept;

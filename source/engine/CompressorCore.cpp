@@ -403,6 +403,9 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 //==============================================================================
 void CompressorCore::processBlock (float* left, float* right, int numSamples) noexcept
 {
+    if (numSamples <= 0)
+        return;
+
     // The settings as they stand at the block's start hold for the whole block.
     refreshSnapshotIfChanged();
 

@@ -64,8 +64,9 @@ public:
         Processes a block in place: the same as numSamples calls of processSample (or, with
         right null, of processMonoSample) with the parameters as they stand at the block's start,
         bit for bit. The recursive stages run sample by sample and the gain maths across the
-        block; meterValue and clipFlag are updated once per block, as the per-sample path would
-        leave them at its end.
+        block. clipFlag rises as soon as a sample clips; meterValue is published every 256 samples
+        and at the block's end, where it and every other field are as the per-sample path leaves
+        them.
     */
     void processBlock (float* left, float* right, int numSamples) noexcept;
 

@@ -132,8 +132,10 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
         if (! isBelowThreshold (envelopeLeft[i], envelopeRight[i], belowThreshold))
         {
             curveIndex[n] = i;
-            levelLeft[n] = envelopeLeft[i];
-            levelRight[n] = envelopeRight[i];
+            // A silent side reads -110 dB below; its logarithm is never taken (log10 (0) would
+            // raise the divide-by-zero flag), so it goes in as 1.
+            levelLeft[n] = envelopeLeft[i] == 0.0f ? 1.0f : envelopeLeft[i];
+            levelRight[n] = envelopeRight[i] == 0.0f ? 1.0f : envelopeRight[i];
             ++n;
         }
     }
@@ -147,8 +149,9 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
     vectorexactmath::log10ToFloat (levelRight, levelLog, n);
     for (int k = 0; k < n; ++k)
     {
-        const float leftDb = levelLeft[k] == 0.0f ? -110.0f : 20.0f * linked[k];
-        const float rightDb = levelRight[k] == 0.0f ? -110.0f : 20.0f * levelLog[k];
+        const int i = curveIndex[k];
+        const float leftDb = envelopeLeft[i] == 0.0f ? -110.0f : 20.0f * linked[k];
+        const float rightDb = envelopeRight[i] == 0.0f ? -110.0f : 20.0f * levelLog[k];
         exponentLeft[k] = (double) leftDb / 20.0;
         exponentRight[k] = (double) rightDb / 20.0;
     }

@@ -32,7 +32,7 @@ public:
 
     /**
         linkedGain for count pairs of envelopes (at most maxBlock), the logarithms and powers
-        computed two samples at a time; gains[i] equals linkedGain (envelopeLeft[i],
+        computed several samples at a time; gains[i] equals linkedGain (envelopeLeft[i],
         envelopeRight[i], ...) bit for bit.
     */
     void linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,

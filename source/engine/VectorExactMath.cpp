@@ -27,13 +27,15 @@ bool cpuHasAvx2() noexcept
     return __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
 }
 
+// Found when the library loads, so that no audio thread waits on a first-use guard.
+const bool wideAvailable = cpuHasAvx2();
 std::atomic<bool> wideAllowed { true };
+std::atomic<long> fallbacks { 0 };
 
 /** Whether this call takes the wide path. */
 bool wide() noexcept
 {
-    static const bool available = cpuHasAvx2();
-    return available && wideAllowed.load (std::memory_order_relaxed);
+    return wideAvailable && wideAllowed.load (std::memory_order_relaxed);
 }
 /**
     The float of each lane that provably equals the C library's: the lane's value rounded to
@@ -57,8 +59,17 @@ inline int store2 (__m128d value, __m128d relativeError, int usable, float* out)
 
 bool hasWidePath() noexcept
 {
-    static const bool available = cpuHasAvx2();
-    return available;
+    return wideAvailable;
+}
+
+long fallbackCount() noexcept
+{
+    return fallbacks.load (std::memory_order_relaxed);
+}
+
+void countFallback() noexcept
+{
+    fallbacks.fetch_add (1, std::memory_order_relaxed);
 }
 
 void allowWidePath (bool allowed) noexcept
@@ -80,7 +91,10 @@ void log10ToFloat (const float* x, float* out, int count) noexcept
         const int ok = store2 (_mm_mul_pd (logs, inverseLn10), error, (usable0 ? 1 : 0) | (usable1 ? 2 : 0), out + i);
         for (int lane = 0; lane < 2; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) std::log10 ((double) x[i + lane]);
+            }
     }
     for (; i < count; ++i)
         out[i] = exactmath::log10ToFloat (x[i]);
@@ -98,7 +112,10 @@ void pow10ToFloat (const double* y, float* out, int count) noexcept
         const int ok = store2 (powers, error, (usable0 ? 1 : 0) | (usable1 ? 2 : 0), out + i);
         for (int lane = 0; lane < 2; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) std::pow (10.0, y[i + lane]);
+            }
     }
     for (; i < count; ++i)
         out[i] = exactmath::pow10ToFloat (y[i]);
@@ -122,7 +139,10 @@ void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int cou
         const int ok = store2 (_mm_mul_pd (_mm_add_pd (first, second), _mm_set1_pd (0.5)), error, (usable0 ? 1 : 0) | (usable1 ? 2 : 0), out + i);
         for (int lane = 0; lane < 2; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) ((std::pow (10.0, y1[i + lane]) + std::pow (10.0, y2[i + lane])) * 0.5);
+            }
     }
     for (; i < count; ++i)
         out[i] = exactmath::meanOfPow10ToFloat (y1[i], y2[i]);
@@ -138,7 +158,10 @@ void atanToFloat (const double* x, float* out, int count) noexcept
         const int ok = store2 (arctangents, error, (usable0 ? 1 : 0) | (usable1 ? 2 : 0), out + i);
         for (int lane = 0; lane < 2; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) std::atan (x[i + lane]);
+            }
     }
     for (; i < count; ++i)
         out[i] = (float) std::atan (x[i]);

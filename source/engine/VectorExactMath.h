@@ -1,17 +1,19 @@
 #pragma once
 
 /*
-    ExactMath over arrays, two lanes at a time with SLEEF's vector functions: each result is the
-    C library's double function rounded to float, bit for bit.
+    ExactMath over arrays, several lanes at a time with SLEEF's vector functions: each result is
+    the C library's double function rounded to float, bit for bit.
 
-    SLEEF's Sleef_logd2_u10, Sleef_expd2_u10 and Sleef_atand2_u10 are documented to be within 1.0 ULP of the exact
-    value; the C library's log10, pow and log are within 1 ULP too (glibc's documented bounds,
-    and ExactMath's tests compare the results over millions of inputs). A lane keeps the vector
+    The bounds relied on: SLEEF's log, exp and atan (the _u10 functions) are documented to be
+    within 1.0 ULP of the exact value; the C library's log10, pow and atan are within 2 ULP
+    (glibc's documented bounds; the tests compare millions of results). A lane keeps the vector
     result only when every value within ExactMath's error bound around it rounds to the same
-    float: those bounds (4e-15 for the logarithm, |argument| * 2.3e-16 + 1e-15 for the powers,
-    plus 3e-16 for the mean of two) leave more than ten times the room the two libraries' errors
-    and the argument's rounding take. Any other lane, about one in a million, gets the C
-    library's result, as ExactMath's scalar functions do. Odd counts finish with those scalar
+    float: 4e-15 relative for the logarithm, |argument| * 2.3e-16 + 1e-15 for the powers (the
+    argument's rounding scaled by its size, plus the two libraries' errors), 3e-16 more for the
+    mean of two. Those are the scalar functions' own bounds, which hold with SLEEF's functions
+    in place of the C library's exp and log, as both are within 1 ULP. Any other lane, about one
+    in a million, gets the C library's result, as ExactMath's scalar functions do; so does every
+    lane whose input lies outside the functions' ranges. Leftover lanes finish with those scalar
     functions.
 
     Where the CPU has AVX2 and FMA (the engine's own check, at run time), four lanes at a time go
@@ -22,6 +24,13 @@ namespace vectorexactmath
 {
 /** True where this machine can take the four-lane path. */
 bool hasWidePath() noexcept;
+
+/** How many lanes so far took the C library's result because the vector result could not be
+    trusted (process-wide, for tests). */
+long fallbackCount() noexcept;
+
+/** Counts one such lane; the four-lane path's file calls it too. */
+void countFallback() noexcept;
 
 /** Lets the four-lane path run (the default) or keeps every call on the two-lane path, as on a
     machine without AVX2; for tests. */
@@ -36,8 +45,8 @@ void pow10ToFloat (const double* y, float* out, int count) noexcept;
 /** out[i] = (float) ((std::pow (10.0, y1[i]) + std::pow (10.0, y2[i])) * 0.5). */
 void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count) noexcept;
 
-/** out[i] = (float) std::atan (x[i]). SLEEF's Sleef_atand2_u10 is within 1.0 ULP and the C
-    library's atan within 1 ULP; a lane keeps the vector result where the interval of relative
-    width 1e-15 around it (more than four times the two errors together) rounds to one float. */
+/** out[i] = (float) std::atan (x[i]). SLEEF's atan is within 1.0 ULP and the C library's within
+    1 ULP; a lane keeps the vector result where the interval of relative width 1e-15 around it
+    (about three times the two errors together) rounds to one float. */
 void atanToFloat (const double* x, float* out, int count) noexcept;
 } // namespace vectorexactmath

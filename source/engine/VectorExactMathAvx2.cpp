@@ -1,8 +1,9 @@
 // The wide path of VectorExactMath: four lanes with SLEEF's AVX2 functions. This file alone is
-// compiled for AVX2 and runs only where the CPU check found AVX2 and FMA. It shares no inline
+// compiled for AVX2 and runs only where the CPU check found AVX2 and FMA. It must share no inline
 // code with the rest of the engine (an inline function compiled here could be linked into code
-// that runs on any machine), so it includes no C++ library header and keeps its helpers local;
-// the error bounds are ExactMath's, repeated.
+// that runs on any machine): it includes only the intrinsics and SLEEF's declarations, calls no
+// inline library function, declares the C library's functions itself and keeps its helpers
+// local. The error bounds are ExactMath's, repeated.
 
 #include <immintrin.h>
 #include <sleef.h>
@@ -13,6 +14,8 @@ extern "C" double atan (double) noexcept;
 
 namespace vectorexactmath
 {
+void countFallback() noexcept;
+
 namespace avx2
 {
 namespace
@@ -74,7 +77,10 @@ int log10ToFloat (const float* x, float* out, int count) noexcept
         const int ok = store4 (logs, _mm256_set1_pd (4.0e-15), usable, out + i);
         for (int lane = 0; lane < 4; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) log10 ((double) x[i + lane]);
+            }
     }
     return i;
 }
@@ -89,7 +95,10 @@ int pow10ToFloat (const double* y, float* out, int count) noexcept
         const int ok = store4 (Sleef_expd4_u10avx2 (keep (argument, usable)), pow10Error (argument), usable, out + i);
         for (int lane = 0; lane < 4; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) pow (10.0, y[i + lane]);
+            }
     }
     return i;
 }
@@ -107,7 +116,10 @@ int meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int coun
         const int ok = store4 (_mm256_mul_pd (sum, _mm256_set1_pd (0.5)), error, usable, out + i);
         for (int lane = 0; lane < 4; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) ((pow (10.0, y1[i + lane]) + pow (10.0, y2[i + lane])) * 0.5);
+            }
     }
     return i;
 }
@@ -122,7 +134,10 @@ int atanToFloat (const double* x, float* out, int count) noexcept
         const int ok = store4 (Sleef_atand4_u10avx2 (keep (values, usable)), _mm256_set1_pd (1.0e-15), usable, out + i);
         for (int lane = 0; lane < 4; ++lane)
             if ((ok & (1 << lane)) == 0)
+            {
+                countFallback();
                 out[i + lane] = (float) atan (x[i + lane]);
+            }
     }
     return i;
 }
