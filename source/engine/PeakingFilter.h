@@ -33,7 +33,8 @@ public:
     /** As HighPassBiquad::snapToZeroWhenDecayed. */
     void snapToZeroWhenDecayed() noexcept
     {
-        if (std::fabs (y1) < std::numeric_limits<float>::min())
+        // A history of exact zeros (silence) has nothing to flush: no call on every sample.
+        if (std::fabs (y1) < std::numeric_limits<float>::min() && (x1 != 0.0f || x2 != 0.0f || y1 != 0.0f || y2 != 0.0f))
             snapToZero();
     }
 
