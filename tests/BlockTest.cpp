@@ -7,7 +7,7 @@
 #include "ParameterTable.h"
 #include "ReferenceEngine.h"
 #include "TestSignals.h"
-#include "VectorExactMath.h"
+#include "VectorPathChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -62,13 +62,6 @@ struct BlockAndSamples
     }
 
     CompressorCore block, samples;
-};
-
-/** Holds the vector maths on one path for a scope. */
-struct PathChoice
-{
-    explicit PathChoice (bool wide) { vectorexactmath::allowWidePath (wide); }
-    ~PathChoice() { vectorexactmath::allowWidePath (true); }
 };
 
 float randomValue (NoiseSource& random, const velk::ParameterInfo& parameter)

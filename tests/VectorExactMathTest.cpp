@@ -2,8 +2,8 @@
 // millions of inputs over the engine's ranges, and inputs made to land right next to the midpoint
 // between two floats, where the vector result may not be trusted and the lane must fall back.
 
-#include "VectorExactMath.h"
 #include "TestSignals.h"
+#include "VectorPathChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,6 @@ double midpointAbove (float f)
 {
     return ((double) f + (double) std::nextafter (f, std::numeric_limits<float>::infinity())) * 0.5;
 }
-
-/** Holds the vector maths on one path for a scope. */
-struct PathChoice
-{
-    explicit PathChoice (bool wide) { vectorexactmath::allowWidePath (wide); }
-    ~PathChoice() { vectorexactmath::allowWidePath (true); }
-};
 
 /** The paths to test: the four-lane one where the machine has it, and the two-lane one. */
 std::vector<bool> paths()

@@ -1,5 +1,7 @@
 #include "Calibration.h"
 
+#include "FloatBits.h"
+
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -73,16 +75,12 @@ int bandOf (double value, const double (&edges)[numEdges]) noexcept
     return -1;
 }
 
-bool sameBits (float a, float b) noexcept
-{
-    return std::memcmp (&a, &b, sizeof a) == 0;
-}
 } // namespace
 
 bool Calibration::Settings::isSameAs (const Settings& other) const noexcept
 {
-    return ratio == other.ratio && limiter == other.limiter && sameBits (attack, other.attack)
-        && sameBits (inputGain, other.inputGain);
+    return ratio == other.ratio && limiter == other.limiter && bitsOf (attack) == bitsOf (other.attack)
+        && bitsOf (inputGain) == bitsOf (other.inputGain);
 }
 
 Calibration::Result Calibration::lookup (const Settings& settings) noexcept

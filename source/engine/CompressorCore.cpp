@@ -1,6 +1,7 @@
 #include "CompressorCore.h"
 
 #include "AtanShapes.h"
+#include "FloatBits.h"
 #include "MeterBallistics.h"
 #include "ParameterTable.h"
 
@@ -13,17 +14,10 @@ namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
 
-std::uint32_t bitsOf (float value) noexcept
-{
-    std::uint32_t bits;
-    std::memcpy (&bits, &value, sizeof bits);
-    return bits;
-}
-
 /** A faulty upstream plug-in can send NaN or infinity; such a sample enters the chain as 0. */
 float finiteOrZero (float x) noexcept
 {
-    return (bitsOf (x) & 0x7f800000u) == 0x7f800000u ? 0.0f : x;
+    return isFiniteFloat (x) ? x : 0.0f;
 }
 
 /** -96 dB stands for a gain that is switched off (a value of 0 or below). */
@@ -37,7 +31,7 @@ float decibelsOrOff (float linear) noexcept
 template <typename Component>
 float keepFinite (Component& component, float y) noexcept
 {
-    if ((bitsOf (y) & 0x7f800000u) != 0x7f800000u)
+    if (isFiniteFloat (y))
         return y;
 
     component.clearHistory();

@@ -1,6 +1,7 @@
 #include "GainComputer.h"
 
 #include "ExactMath.h"
+#include "FloatBits.h"
 #include "LevelDetector.h"
 #include "VectorExactMath.h"
 
@@ -16,13 +17,6 @@ constexpr double silentEnvelope = 3.1622776601683795e-06;
 /** Headroom between the quick below-threshold test and the exact curve: about 0.009 dB, far
     more than the few single-precision roundings between the envelopes and the level in dB. */
 constexpr double belowThresholdMargin = 0.999;
-
-std::uint32_t bitsOf (float value) noexcept
-{
-    std::uint32_t bits;
-    std::memcpy (&bits, &value, sizeof bits);
-    return bits;
-}
 
 /** True where the mean of the two envelopes (silence counting as -110 dB) lies at or below
     the threshold's envelope. */

@@ -1,5 +1,6 @@
 #include "ParameterSnapshot.h"
 
+#include "FloatBits.h"
 #include "LevelDetector.h"
 
 #include <cmath>
@@ -8,12 +9,6 @@
 
 namespace
 {
-std::uint32_t bitsOf (float value) noexcept
-{
-    std::uint32_t bits;
-    std::memcpy (&bits, &value, sizeof bits);
-    return bits;
-}
 
 constexpr float flushSafeGain = 1.0e6f;
 } // namespace
