@@ -338,22 +338,22 @@ inline void CompressorCore::calibrateIfDue() noexcept
 }
 
 /** Gain, clip detection, output gain and make-up, DC blocking: one sample pair, in place. */
-inline void CompressorCore::finish (float& left, float& right, float gain, float g, float outG) noexcept
+inline bool CompressorCore::finish (float& left, float& right, float gain, float g, float outG, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept
 {
     left = (left * gain) * g;
     right = (right * gain) * g;
 
     // The clip test sees the signal before output gain and make-up; only the lamp clears it.
-    if (std::fabs ((left + right) * 0.5f) > 1.0f)
-        clipFlag.store (true, relaxed);
+    const bool clipped = std::fabs ((left + right) * 0.5f) > 1.0f;
 
-    left = (left * outG) * makeupGain;
-    right = (right * outG) * makeupGain;
+    left = (left * outG) * makeup;
+    right = (right * outG) * makeup;
 
     // While a setting overflows the gain, a sample that is not finite leaves as 0 and the
     // blocker restarts from silence.
-    left = keepFinite (dcBlockerLeft, dcBlockerLeft.processSample (left));
-    right = keepFinite (dcBlockerRight, dcBlockerRight.processSample (right));
+    left = keepFinite (blockerLeft, blockerLeft.processSample (left));
+    right = keepFinite (blockerRight, blockerRight.processSample (right));
+    return clipped;
 }
 
 //==============================================================================
@@ -389,7 +389,8 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     meterValue.store (meterState, relaxed);
 
     calibrateIfDue();
-    finish (left, right, gain, g, snapshot.outputLinear());
+    if (finish (left, right, gain, g, snapshot.outputLinear(), makeupGain, dcBlockerLeft, dcBlockerRight))
+        clipFlag.store (true, relaxed);
     *leftSample = left;
     *rightSample = right;
 }
@@ -419,7 +420,10 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     auto& s = scratch;
 
     // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream feeds
-    //    its sample as both sides.
+    //    its sample as both sides. The envelopes stay in registers for the chunk.
+    const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
+    const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
+    float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
     for (int i = 0; i < numSamples; ++i)
     {
         const float inLeft = finiteOrZero (left[i]);
@@ -428,10 +432,14 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         s.audioRight[i] = inRight;
 
         feedSidechain (inLeft, inRight, p.filterMode, g, flushAllowed);
-        s.envelopeLeft[i] = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
-        s.envelopeRight[i] = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
+        envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
+        envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
+        s.envelopeLeft[i] = envelopeLeft;
+        s.envelopeRight[i] = envelopeRight;
         s.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
     }
+    detectorLeft.envelope = envelopeLeft;
+    detectorRight.envelope = envelopeRight;
     sidechainRight = s.sidechainMono[numSamples - 1];
 
     // 2. The gains. The first sample sees the threshold from before this chunk's calibration,
@@ -451,6 +459,11 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         atanShapeBlock (p.distortionMode, s.audioRight, numSamples, g);
     }
 
+    // The meter, the output stage's blockers and the clip test live in registers for the chunk.
+    float meter = meterState;
+    DcBlocker blockerLeft = dcBlockerLeft, blockerRight = dcBlockerRight;
+    const float makeup = makeupGain;
+    bool clipped = false;
     for (int i = 0; i < numSamples; ++i)
     {
         float l = s.audioLeft[i], r = s.audioRight[i];
@@ -459,12 +472,17 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         if (p.filterMode == 2)
             highPassAudio (l, r, flushAllowed);
 
-        meterState = MeterBallistics::advance (meterState, MeterBallistics::target (p.ratio, s.sidechainMono[i], s.gain[i]));
-        finish (l, r, s.gain[i], g, outG);
+        meter = MeterBallistics::advance (meter, MeterBallistics::target (p.ratio, s.sidechainMono[i], s.gain[i]));
+        clipped |= finish (l, r, s.gain[i], g, outG, makeup, blockerLeft, blockerRight);
         left[i] = l;
         if (right != nullptr)
             right[i] = r;
     }
+    dcBlockerLeft = blockerLeft;
+    dcBlockerRight = blockerRight;
+    meterState = meter;
+    if (clipped)
+        clipFlag.store (true, relaxed);
 
     meterValue.store (meterState, relaxed);
     lastGain = s.gain[numSamples - 1];

@@ -52,6 +52,14 @@ public:
     /** The same with the two coefficients as the caller last read them. */
     float processEnvelope (float x, float attackNow, float releaseNow) noexcept
     {
+        envelope = nextEnvelope (envelope, x, attackNow, releaseNow);
+        return envelope;
+    }
+
+    /** The envelope that follows previous when x arrives, with this detector's rectifier; leaves
+        the detector alone, so that a block loop can keep the envelope in a register. */
+    float nextEnvelope (float previous, float x, float attackNow, float releaseNow) const noexcept
+    {
         const float magnitude = std::fabs (x);
         float rectified;
 
@@ -74,7 +82,6 @@ public:
         }
 
         // A select, not a branch that noise would mispredict half the time.
-        const float previous = envelope;
         const float coefficient = rectified > previous ? attackNow : releaseNow;
         float e = (previous - rectified) * coefficient + rectified;
 
@@ -86,7 +93,6 @@ public:
         if (! (1.0f > e)) e = 1.0f; // also catches NaN
         if (! (e > 0.0f)) e = 0.0f;
 
-        envelope = e;
         return e;
     }
 

@@ -29,13 +29,14 @@ public:
         return t <= 3.4028234663852886e38 ? t : 1.0; // also catches NaN
     }
 
-    /** The next state: falling with 0.1, rising (or level) with 0.9. Picked by index, so that
-        noise does not mispredict a branch. */
+    /** The next state: falling with 0.1, rising (or level) with 0.9. Both candidates are
+        computed and one is selected, so that noise does not mispredict a branch and the state's
+        chain waits for no table lookup. */
     static float advance (float state, double target) noexcept
     {
-        static constexpr double speeds[2] = { 0.9, 0.1 };
-        static constexpr double keeps[2] = { 1.0 - 0.9, 1.0 - 0.1 };
-        const int falling = (double) state > target ? 1 : 0;
-        return (float) (keeps[falling] * (double) state + speeds[falling] * target);
+        const double previous = (double) state;
+        const double rising = (1.0 - 0.9) * previous + 0.9 * target;
+        const double falling = (1.0 - 0.1) * previous + 0.1 * target;
+        return (float) (previous > target ? falling : rising);
     }
 };
