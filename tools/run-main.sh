@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The main job: installs the packages, builds the plug-in and installs it into the user's VST
-# folder, and renders the built-in demo through it into a WAV file and its plot.
+# The main job: installs the packages, builds the plug-in in every format and installs each where
+# hosts look, and renders the built-in demo through it into a WAV file and its plot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)" --target VELK velk-render
-# Installs VELK.so into $VST_PATH, or ~/.vst, where Linux hosts look for VST 2.4 plug-ins.
+cmake --build build -j"$(nproc)" --target VELK velk-render VELKFormats_VST3 VELKFormats_LV2 VELKFormats_Standalone
+# Installs VELK.so into $VST_PATH, or ~/.vst, where Linux hosts look for VST 2.4 plug-ins, and
+# VELK.vst3, VELK.lv2 and the standalone VELK into ~/.vst3, ~/.lv2 and ~/.local/bin.
 cmake --install build
 # The built-in demo (drums and bass) through the plug-in, as a host renders it.
 mkdir -p build/demo

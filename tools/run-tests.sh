@@ -22,10 +22,10 @@ cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 TSAN_OPTIONS=halt_on_error=1
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=address,undefined -DVELK_BUILD_BENCHMARKS=OFF
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=address,undefined -DVELK_BUILD_BENCHMARKS=OFF -DVELK_BUILD_FORMATS=OFF
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=thread -DVELK_BUILD_BENCHMARKS=OFF
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=thread -DVELK_BUILD_BENCHMARKS=OFF -DVELK_BUILD_FORMATS=OFF
 cmake --build build-tsan -j"$jobs" --target velk_engine_tests
 ctest --test-dir build-tsan --output-on-failure -R '^Threading\.'

@@ -19,9 +19,10 @@ juce::Image loadImage (const char* data, int size)
 }
 } // namespace
 
-MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p)
+MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p, bool followHost)
     : juce::AudioProcessorEditor (p),
       processor (*p),
+      followsHost (followHost),
       tooltipWindow (nullptr)
 {
     versionLabel = std::make_unique<juce::Label> ("version", "v1.0.4\n\n");
@@ -88,8 +89,9 @@ std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlay
     auto knob = std::make_unique<FilmStripKnob> (strip, strip.getHeight() / strip.getWidth(), false);
     addAndMakeVisible (knob.get());
     knob->setBounds (box.x, box.y, strip.getWidth(), strip.getWidth());
-    // The value is set before the range, so what the knob writes back is the snapped value.
-    knob->setValue (p->getParameter (parameterIndex), juce::sendNotificationAsync);
+    // The value is set before the range, so what the knob writes back is the snapped value;
+    // following a host, it writes nothing back.
+    knob->setValue (p->getParameter (parameterIndex), followsHost ? juce::dontSendNotification : juce::sendNotificationAsync);
     knob->setRange (parameter.minimum, parameter.maximum, parameter.interval);
     knob->addListener (this);
     return knob;
@@ -126,16 +128,33 @@ void MyTestAudioProcessorEditor::resized()
         versionLabel->setBounds (layout::versionLabel.x, layout::versionLabel.y, layout::versionLabel.w, layout::versionLabel.h);
 }
 
-void MyTestAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
+int MyTestAudioProcessorEditor::indexOf (const juce::Slider* slider) const noexcept
 {
     for (int index = 0; index < velk::numParameters; ++index)
-    {
         if (slider != nullptr && slider == getKnob (index))
-        {
-            processor.setParameterNotifyingHost (index, (float) slider->getValue());
-            return;
-        }
-    }
+            return index;
+    return -1;
+}
+
+void MyTestAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
+{
+    const int index = indexOf (slider);
+    if (index >= 0)
+        processor.setParameterNotifyingHost (index, (float) slider->getValue());
+}
+
+void MyTestAudioProcessorEditor::sliderDragStarted (juce::Slider* slider)
+{
+    const int index = indexOf (slider);
+    if (followsHost && index >= 0)
+        processor.beginParameterChangeGesture (index);
+}
+
+void MyTestAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
+{
+    const int index = indexOf (slider);
+    if (followsHost && index >= 0)
+        processor.endParameterChangeGesture (index);
 }
 
 void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*)
@@ -154,9 +173,12 @@ void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster
         }
     }
 
+    // Following a host, the knobs only show the values: a switch stored between positions stays
+    // as it is until it is moved.
+    const auto notification = followsHost ? juce::dontSendNotification : juce::sendNotificationAsync;
     for (const auto& parameter : velk::parameterTable)
         if (auto* knob = getKnob (parameter.index))
-            knob->setValue (values[parameter.index], juce::sendNotificationAsync);
+            knob->setValue (values[parameter.index], notification);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

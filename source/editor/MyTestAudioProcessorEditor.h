@@ -18,6 +18,11 @@ class MyTestAudioProcessor;
     Knobs write their values to the processor with setParameterNotifyingHost (so the host hears
     of it). They take the processor's values when the editor is built and whenever the processor
     broadcasts a change (after a state restore); host automation does not move them.
+
+    Built for the VST3, LV2 and standalone wrapper (followsHost), the editor follows the host
+    instead: the knobs take the processor's values, at first and on each broadcast, without
+    writing anything back, and each drag reaches the host as a begin/end gesture around its
+    writes.
 */
 class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor,
                                    public juce::Slider::Listener,
@@ -29,12 +34,14 @@ public:
     /** The maker's support page (a placeholder until the real address is known). */
     static constexpr const char* supportUrl = "https://support.velk.example/";
 
-    explicit MyTestAudioProcessorEditor (MyTestAudioProcessor* processor);
+    explicit MyTestAudioProcessorEditor (MyTestAudioProcessor* processor, bool followsHost = false);
     ~MyTestAudioProcessorEditor() override;
 
     void paint (juce::Graphics& g) override;
     void resized() override;
     void sliderValueChanged (juce::Slider* slider) override;
+    void sliderDragStarted (juce::Slider* slider) override;
+    void sliderDragEnded (juce::Slider* slider) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 
     /** The knob for parameter 0 to 6, or null. */
@@ -49,7 +56,11 @@ private:
     std::unique_ptr<FilmStripKnob> createKnob (editorlayout::Box box, MyTestAudioProcessor* processor, juce::Image strip,
                                                int parameterIndex);
 
+    /** The parameter a knob controls, or -1. */
+    int indexOf (const juce::Slider* slider) const noexcept;
+
     MyTestAudioProcessor& processor;
+    const bool followsHost;
 
     std::unique_ptr<PeakLed> peakLed;
     std::unique_ptr<juce::HyperlinkButton> linkButton;

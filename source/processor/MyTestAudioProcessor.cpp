@@ -140,11 +140,11 @@ float MyTestAudioProcessor::getParameter (int index)
 
 const juce::String MyTestAudioProcessor::getParameterText (int index)
 {
-    if (! velk::isParameterIndex (index))
-        return {};
+    return velk::isParameterIndex (index) ? displayText (index, getParameter (index)) : juce::String();
+}
 
-    const float value = getParameter (index);
-
+juce::String MyTestAudioProcessor::displayText (int index, float value)
+{
     switch (velk::parameterInfo (index).format)
     {
         case velk::DisplayFormat::attackTime:
@@ -269,7 +269,10 @@ void MyTestAudioProcessor::setStateInformation (const void* data, int sizeInByte
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
 //==============================================================================
+// The VST3, LV2 and standalone builds create their own processor, which owns this one.
+#if ! VELK_FORMAT_WRAPPER
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
     return new MyTestAudioProcessor();
 }
+#endif

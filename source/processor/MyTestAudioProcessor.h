@@ -85,6 +85,9 @@ public:
         space, 0 when there is none; a text that reads as NaN or infinity restores as 0. */
     static float savedValue (const juce::String& text);
 
+    /** The display text of parameter index (0 to 8) at a value, as getParameterText gives it. */
+    static juce::String displayText (int index, float value);
+
     /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 

@@ -1,0 +1,141 @@
+#include "FormatParameter.h"
+
+#include "MyTestAudioProcessor.h"
+
+#include <cmath>
+
+namespace
+{
+// The identifiers hosts store in projects and automation: never change one once shipped.
+constexpr const char* identifiers[velk::numParameters] = { "input", "attack", "release", "output", "ratio",
+                                                           "distortion", "filter", "wetDry", "gc" };
+
+// Set while showRawValue runs, on its own thread only: a host's write on another thread at the
+// same moment is still handed on.
+thread_local bool showingRawValue = false;
+
+/** Reads the number at the start of a text, 0 when there is none. */
+float leadingNumber (const juce::String& text)
+{
+    return MyTestAudioProcessor::savedValue (text.trimStart());
+}
+} // namespace
+
+FormatParameter::FormatParameter (const velk::ParameterInfo& parameterInfo, RawValueCallback callback)
+    : juce::RangedAudioParameter (juce::ParameterID { identifierFor (parameterInfo.index), 1 }, parameterInfo.name,
+                                  juce::AudioProcessorParameterWithIDAttributes()),
+      info (parameterInfo),
+      range (0.0f, 1.0f),
+      value (normalizedFor (parameterInfo.defaultValue)),
+      onRawValue (std::move (callback))
+{
+}
+
+const char* FormatParameter::identifierFor (int index) noexcept
+{
+    return velk::isParameterIndex (index) ? identifiers[index] : "";
+}
+
+float FormatParameter::normalizedFor (float rawValue) const noexcept
+{
+    if (! std::isfinite (rawValue))
+        rawValue = 0.0f; // as the processor stores it
+
+    if (! info.isSwitch())
+        return juce::jlimit (0.0f, 1.0f, rawValue);
+
+    const int position = juce::jlimit (0, info.numPositions - 1, MyTestAudioProcessor::truncateToInt (rawValue) - info.firstPosition);
+    return (float) position / (float) (info.numPositions - 1);
+}
+
+float FormatParameter::rawValueFor (float normalizedValue) const noexcept
+{
+    const float normalized = snapped (normalizedValue);
+    if (! info.isSwitch())
+        return normalized;
+    return (float) (info.firstPosition + juce::roundToInt (normalized * (float) (info.numPositions - 1)));
+}
+
+float FormatParameter::snapped (float normalizedValue) const noexcept
+{
+    const float v = std::isfinite (normalizedValue) ? juce::jlimit (0.0f, 1.0f, normalizedValue) : 0.0f;
+    if (! info.isSwitch())
+        return v;
+    const int steps = info.numPositions - 1;
+    return (float) juce::roundToInt (v * (float) steps) / (float) steps;
+}
+
+void FormatParameter::showRawValue (float rawValue)
+{
+    showingRawValue = true;
+    setValueNotifyingHost (normalizedFor (rawValue));
+    showingRawValue = false;
+}
+
+float FormatParameter::getValue() const
+{
+    return value.load (std::memory_order_relaxed);
+}
+
+void FormatParameter::setValue (float newValue)
+{
+    const float normalized = snapped (newValue);
+    value.store (normalized, std::memory_order_relaxed);
+    if (! showingRawValue && onRawValue != nullptr)
+        onRawValue (info.index, rawValueFor (normalized));
+}
+
+float FormatParameter::getDefaultValue() const
+{
+    return normalizedFor (info.defaultValue);
+}
+
+int FormatParameter::getNumSteps() const
+{
+    return info.isSwitch() ? info.numPositions : juce::AudioProcessor::getDefaultNumParameterSteps();
+}
+
+bool FormatParameter::isDiscrete() const
+{
+    return info.isSwitch();
+}
+
+juce::String FormatParameter::getText (float normalizedValue, int maximumLength) const
+{
+    const float raw = rawValueFor (normalizedValue);
+    const auto text = info.isSwitch() ? juce::String (info.captions[(int) raw - info.firstPosition])
+                                      : MyTestAudioProcessor::displayText (info.index, raw);
+    return maximumLength > 0 ? text.substring (0, maximumLength) : text;
+}
+
+float FormatParameter::getValueForText (const juce::String& text) const
+{
+    if (info.isSwitch())
+    {
+        for (int position = 0; position < info.numPositions; ++position)
+            if (text.trim().equalsIgnoreCase (info.captions[position]))
+                return (float) position / (float) (info.numPositions - 1);
+        return normalizedFor (leadingNumber (text));
+    }
+
+    // The inverse of the display texts: "300.00 ms" of attack, "300 ms" or "2 sec" of release.
+    const float number = leadingNumber (text);
+    switch (info.format)
+    {
+        case velk::DisplayFormat::attackTime:
+            return normalizedFor (number / 300.0f);
+        case velk::DisplayFormat::releaseTime:
+            return normalizedFor (text.containsIgnoreCase ("sec") ? number / 3.0f : number / 3000.0f);
+        case velk::DisplayFormat::threeDecimals:
+        default:
+            return normalizedFor (number);
+    }
+}
+
+juce::StringArray FormatParameter::getAllValueStrings() const
+{
+    juce::StringArray captions;
+    for (int position = 0; position < info.numPositions; ++position)
+        captions.add (info.captions[position]);
+    return captions;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "FormatParameter.h"
+#include "MyTestAudioProcessor.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+/**
+    VELK as the VST3, LV2 and standalone formats see it: owns a MyTestAudioProcessor (which the
+    VST 2.4 module uses directly) and presents its nine parameters as FormatParameter objects with
+    stable identifiers, the switches as choices of their captions.
+
+    A value the host sets reaches the inner processor as the engine's raw value; the editor's
+    moves reach the host as begin/set/end gestures; a restored state shows each raw value as the
+    nearest the host can show and writes nothing back. Audio runs under the inner processor's
+    callback lock; rate, block size, bypass, non-real-time mode and state are forwarded. The
+    state is the inner processor's own block, so a setting saved in any format restores in any
+    other.
+*/
+class VelkFormatProcessor : public juce::AudioProcessor,
+                            private juce::AudioProcessorListener,
+                            private juce::Timer
+{
+public:
+    VelkFormatProcessor();
+    ~VelkFormatProcessor() override;
+
+    //==============================================================================
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+    using juce::AudioProcessor::processBlockBypassed;
+    void setNonRealtime (bool isNonRealtime) noexcept override;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return true; }
+
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return "Default"; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==============================================================================
+    /** The processor inside, which the VST 2.4 module uses as it is. */
+    MyTestAudioProcessor& getInner() noexcept { return *inner; }
+
+    /** The parameter object of index 0 to 8. */
+    FormatParameter& getFormatParameter (int index) noexcept { return *parameters[(size_t) index]; }
+
+private:
+    void handOn (int index, float rawValue);
+    void showInnerValues();
+
+    // juce::AudioProcessorListener, for the editor's writes and gestures on the inner processor.
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
+    void audioProcessorChanged (juce::AudioProcessor*, const juce::AudioProcessorListener::ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
+
+    // juce::Timer: tells the editor, on the message thread, of the host's writes.
+    void timerCallback() override;
+
+    std::unique_ptr<MyTestAudioProcessor> inner;
+    std::array<FormatParameter*, velk::numParameters> parameters {};
+    std::atomic<bool> hostWrote { false };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelkFormatProcessor)
+};

@@ -1,0 +1,157 @@
+// The editors of the VST3 and LV2 builds as a host embeds them, and the standalone application
+// as a user starts and closes it, under the test's X server.
+
+#include "FormatHost.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+using namespace formathost;
+
+namespace
+{
+class FormatEditorTest : public ::testing::TestWithParam<Format>
+{
+};
+
+/** A top-level window titled name, searched depth first, or 0. */
+Window findWindow (Display* display, Window window, const char* name)
+{
+    // The title's bytes, whatever their encoding (the framework writes UTF-8).
+    XTextProperty title {};
+    if (XGetWMName (display, window, &title) != 0 && title.value != nullptr)
+    {
+        const bool matches = title.nitems == std::strlen (name) && std::memcmp (title.value, name, title.nitems) == 0;
+        XFree (title.value);
+        if (matches)
+            return window;
+    }
+
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int numChildren = 0;
+    Window found = 0;
+    if (XQueryTree (display, window, &root, &parent, &children, &numChildren) != 0)
+    {
+        for (unsigned int i = 0; i < numChildren && found == 0; ++i)
+            found = findWindow (display, children[i], name);
+        if (children != nullptr)
+            XFree (children);
+    }
+    return found;
+}
+
+/** Asks a window to close, as a window manager does when the user clicks its close button. */
+void sendDeleteWindow (Display* display, Window window)
+{
+    XEvent event {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom (display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = (long) XInternAtom (display, "WM_DELETE_WINDOW", False);
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent (display, window, False, NoEventMask, &event);
+    XFlush (display);
+}
+} // namespace
+
+TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
+{
+    auto instance = load (GetParam());
+    ASSERT_NE (instance, nullptr);
+    ASSERT_TRUE (instance->hasEditor());
+    instance->prepareToPlay (48000.0, 512);
+
+    for (int round = 0; round < 3; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (instance->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr) << nameOf (GetParam()) << ", round " << round;
+
+        juce::DocumentWindow window ("host", juce::Colours::black, 0);
+        window.setContentNonOwned (editor.get(), true);
+        window.setVisible (true);
+        pumpMessages (300);
+
+        // The plug-in's own 300 x 600 panel, embedded in the host's window.
+        EXPECT_EQ (editor->getWidth(), 300) << nameOf (GetParam());
+        EXPECT_EQ (editor->getHeight(), 600) << nameOf (GetParam());
+        EXPECT_TRUE (editor->isShowing());
+
+        window.clearContentComponent();
+        editor = nullptr;
+        pumpMessages (100);
+        EXPECT_EQ (instance->getActiveEditor(), nullptr);
+    }
+    instance->releaseResources();
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, FormatEditorTest, ::testing::Values (Format::vst3, Format::lv2),
+                          [] (const auto& info)
+                          { return std::string (nameOf (info.param)); });
+
+TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowCloses)
+{
+    Display* display = XOpenDisplay (nullptr);
+    ASSERT_NE (display, nullptr) << "no X display";
+
+    // A desktop's window manager has made the window-manager atoms before any application starts;
+    // the framework looks them up without creating them.
+    const Atom deleteWindow = XInternAtom (display, "WM_DELETE_WINDOW", False);
+    XInternAtom (display, "WM_PROTOCOLS", False);
+    XSync (display, False);
+
+    juce::ChildProcess app;
+    ASSERT_TRUE (app.start (juce::StringArray { VELK_STANDALONE_PATH }, 0));
+    // Whatever fails below, the application does not outlive the test.
+    const auto cleanUp = [&]
+    {
+        if (app.isRunning())
+            app.kill();
+        XCloseDisplay (display);
+    };
+    struct AtExit
+    {
+        std::function<void()> run;
+        ~AtExit() { run(); }
+    } atExit { cleanUp };
+
+    Window window = 0;
+    for (int attempt = 0; attempt < 200 && window == 0 && app.isRunning(); ++attempt)
+    {
+        std::this_thread::sleep_for (std::chrono::milliseconds (50));
+        window = findWindow (display, DefaultRootWindow (display), "VELK");
+    }
+    ASSERT_NE (window, 0u) << "the application showed no window titled VELK";
+
+    // The window holds the editor: at least its 300 x 600 panel.
+    std::this_thread::sleep_for (std::chrono::milliseconds (500));
+    XWindowAttributes attributes {};
+    ASSERT_NE (XGetWindowAttributes (display, window, &attributes), 0);
+    EXPECT_GE (attributes.width, 300);
+    EXPECT_GE (attributes.height, 600);
+    EXPECT_TRUE (app.isRunning());
+
+    // The window takes part in the close protocol.
+    Atom* protocols = nullptr;
+    int numProtocols = 0;
+    bool takesDelete = false;
+    if (XGetWMProtocols (display, window, &protocols, &numProtocols) != 0)
+    {
+        for (int i = 0; i < numProtocols; ++i)
+            takesDelete = takesDelete || protocols[i] == deleteWindow;
+        XFree (protocols);
+    }
+    EXPECT_TRUE (takesDelete);
+
+    sendDeleteWindow (display, window);
+    EXPECT_TRUE (app.waitForProcessToFinish (10000)) << "the application did not quit";
+    EXPECT_EQ (app.getExitCode(), 0u);
+}

@@ -1,0 +1,158 @@
+// The format processor around MyTestAudioProcessor, as the VST3 and LV2 wrappers drive it: host
+// writes reach the engine and move the editor without anything written back, the editor's moves
+// reach the host as gestures, and a restore shows each raw value without changing it.
+
+#include "MyTestAudioProcessor.h"
+#include "MyTestAudioProcessorEditor.h"
+#include "VelkFormatEditor.h"
+#include "VelkFormatProcessor.h"
+
+#include <gtest/gtest.h>
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+/** What a host hears from a processor: value changes and gestures, in order. */
+struct HostLog : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+    {
+        events.add ("set " + juce::String (index) + " " + juce::String (value));
+    }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override { events.add ("begin " + juce::String (index)); }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { events.add ("end " + juce::String (index)); }
+
+    juce::StringArray events;
+};
+
+void pump (int milliseconds) { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
+
+juce::MemoryBlock stateWith (std::initializer_list<std::pair<int, float>> values)
+{
+    MyTestAudioProcessor source;
+    for (const auto& [index, value] : values)
+        source.setParameter (index, value);
+    juce::MemoryBlock block;
+    source.getStateInformation (block);
+    return block;
+}
+} // namespace
+
+TEST (FormatProcessor, HostWritesReachTheEngineAndMoveTheEditorWithoutWritingBack)
+{
+    VelkFormatProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+
+    HostLog innerLog;
+    processor.getInner().addListener (&innerLog);
+
+    // A host sets Ratio to "8:1" and Input to 0.25, as automation does (no gesture).
+    processor.getFormatParameter (velk::ratioParameter).setValue (0.6f);
+    processor.getFormatParameter (velk::inputParameter).setValue (0.25f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::ratioParameter), 4.0f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::inputParameter), 0.25f);
+
+    pump (200);
+    EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 4.0);
+    EXPECT_NEAR (innerEditor.getKnob (velk::inputParameter)->getValue(), 0.25, 1e-6); // snapped to the knob's steps
+    EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
+
+    processor.getInner().removeListener (&innerLog);
+    editor = nullptr;
+}
+
+TEST (FormatProcessor, EditorMovesReachTheHostAsGestures)
+{
+    VelkFormatProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+
+    HostLog hostLog;
+    processor.addListener (&hostLog);
+
+    // A drag of the Filter switch to "HP".
+    auto* knob = innerEditor.getKnob (velk::filterParameter);
+    innerEditor.sliderDragStarted (knob);
+    knob->setValue (2.0, juce::sendNotificationSync);
+    innerEditor.sliderDragEnded (knob);
+
+    const juce::StringArray expected { "begin 6", "set 6 " + juce::String (2.0f / 3.0f), "end 6" };
+    EXPECT_EQ (hostLog.events, expected) << hostLog.events.joinIntoString (", ");
+    EXPECT_EQ (processor.getInner().getParameter (velk::filterParameter), 2.0f);
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::filterParameter).getValue(), 2.0f / 3.0f);
+
+    processor.removeListener (&hostLog);
+    editor = nullptr;
+}
+
+TEST (FormatProcessor, RestoredRawValuesAreShownNotChanged)
+{
+    VelkFormatProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    HostLog hostLog;
+    processor.addListener (&hostLog);
+
+    const auto block = stateWith ({ { velk::ratioParameter, 0.0f }, { velk::distortionParameter, 2.9f }, { velk::inputParameter, 1.5f } });
+    processor.setStateInformation (block.getData(), (int) block.getSize());
+    pump (200);
+
+    // The host is told the nearest positions, and the clamped continuous value...
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::ratioParameter).getValue(), 0.0f);
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::distortionParameter).getValue(), 0.5f);
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::inputParameter).getValue(), 1.0f);
+    EXPECT_TRUE (hostLog.events.contains ("set 5 0.5")) << hostLog.events.joinIntoString (", ");
+
+    // ... while the engine keeps the stored values, the editor showing them included.
+    EXPECT_EQ (processor.getInner().getParameter (velk::ratioParameter), 0.0f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::distortionParameter), 2.9f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::inputParameter), 1.5f);
+    juce::MemoryBlock saved;
+    processor.getStateInformation (saved);
+    EXPECT_EQ (saved, block);
+
+    processor.removeListener (&hostLog);
+    editor = nullptr;
+}
+
+TEST (FormatProcessor, ParameterTextsAndTheirInverse)
+{
+    VelkFormatProcessor processor;
+    auto& ratio = processor.getFormatParameter (velk::ratioParameter);
+    auto& release = processor.getFormatParameter (velk::releaseParameter);
+    auto& attack = processor.getFormatParameter (velk::attackParameter);
+
+    EXPECT_EQ (ratio.getAllValueStrings(), juce::StringArray ({ "1:1", "2:1", "4:1", "8:1", "20:1", "Limit" }));
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("limit"), 1.0f);
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("4:1"), 0.4f);
+    EXPECT_EQ (ratio.getText (0.39f, 0), "4:1"); // snapped to the nearest position
+
+    EXPECT_EQ (release.getText (0.5f, 0), MyTestAudioProcessor::displayText (velk::releaseParameter, 0.5f));
+    EXPECT_FLOAT_EQ (release.getValueForText ("300 ms"), 0.1f);
+    EXPECT_FLOAT_EQ (release.getValueForText ("1.5 sec"), 0.5f);
+    EXPECT_FLOAT_EQ (attack.getValueForText ("150.00 ms"), 0.5f);
+
+    // Values a host should never send are held to the range.
+    ratio.setValue (std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (processor.getInner().getParameter (velk::ratioParameter), 1.0f);
+    attack.setValue (7.0f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::attackParameter), 1.0f);
+}
+
+TEST (FormatProcessor, ReportsNoLatencyNoTailAndMonoOrStereo)
+{
+    VelkFormatProcessor processor;
+    EXPECT_EQ (processor.getLatencySamples(), 0);
+    EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
+
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (juce::AudioChannelSet::mono());
+    layout.outputBuses.add (juce::AudioChannelSet::stereo());
+    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout));
+    layout.outputBuses.getReference (0) = juce::AudioChannelSet::mono();
+    EXPECT_TRUE (processor.checkBusesLayoutSupported (layout));
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -1,0 +1,390 @@
+// The VST3 and LV2 builds as hosts load them: what they report, the switches' positions, the
+// state they save and restore (across formats, the VST 2.4 module's included) and their audio,
+// bit for bit against the engine.
+
+#include "EngineMirror.h"
+#include "FormatHost.h"
+#include "ParameterTable.h"
+#include "VstHost.h"
+
+#include <cstring>
+
+using namespace formathost;
+
+namespace
+{
+constexpr double rate = 48000.0;
+constexpr int blockSize = 512;
+
+const char* const identifiers[velk::numParameters] = { "input", "attack", "release", "output", "ratio",
+                                                       "distortion", "filter", "wetDry", "gc" };
+
+juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const char* name)
+{
+    for (auto* parameter : instance.getParameters())
+        if (parameter->getName (100) == name)
+            return parameter;
+    ADD_FAILURE() << "no parameter named " << name;
+    return nullptr;
+}
+
+/** The normalized value of a switch's position. */
+float positionValue (int index, int position)
+{
+    return (float) position / (float) (velk::parameterInfo (index).numPositions - 1);
+}
+
+/** A setting as normalized values for the formats and as raw values for the engine. */
+struct Setting
+{
+    const char* label;
+    std::vector<std::pair<int, float>> normalized;
+
+    float rawValue (int index, float normalizedValue) const
+    {
+        const auto& info = velk::parameterInfo (index);
+        return info.isSwitch() ? (float) (info.firstPosition + juce::roundToInt (normalizedValue * (float) (info.numPositions - 1)))
+                               : normalizedValue;
+    }
+};
+
+/** Sets the values, then pushes them through one silent block so that the processor has them. */
+void apply (juce::AudioPluginInstance& instance, const Setting& setting)
+{
+    for (const auto& [index, value] : setting.normalized)
+        if (auto* parameter = findParameter (instance, velk::parameterInfo (index).name))
+            parameter->setValueNotifyingHost (value);
+}
+
+/** Noise with bursts, a different seed per channel. */
+std::vector<float> programme (int numFrames, unsigned seed)
+{
+    juce::Random random ((juce::int64) seed);
+    std::vector<float> samples ((size_t) numFrames);
+    for (int i = 0; i < numFrames; ++i)
+    {
+        const bool burst = (i / 4800) % 3 == 1;
+        samples[(size_t) i] = (random.nextFloat() * 2.0f - 1.0f) * (burst ? 0.9f : 0.1f);
+    }
+    return samples;
+}
+
+/** Renders through the instance in blocks: one block of silence at the values it has, then the
+    setting, which the first block of input carries. */
+std::vector<std::vector<float>> render (juce::AudioPluginInstance& instance, const std::vector<std::vector<float>>& input,
+                                        const Setting& setting = {})
+{
+    const int numChannels = (int) input.size(), numFrames = (int) input[0].size();
+    juce::AudioBuffer<float> buffer (numChannels, blockSize);
+    juce::MidiBuffer midi;
+
+    buffer.clear();
+    instance.processBlock (buffer, midi);
+    apply (instance, setting);
+
+    auto output = input;
+    for (int start = 0; start < numFrames; start += blockSize)
+    {
+        const int length = std::min (blockSize, numFrames - start);
+        juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), numChannels, length);
+        for (int channel = 0; channel < numChannels; ++channel)
+            block.copyFrom (channel, 0, input[(size_t) channel].data() + start, length);
+        instance.processBlock (block, midi);
+        for (int channel = 0; channel < numChannels; ++channel)
+            std::memcpy (output[(size_t) channel].data() + start, block.getReadPointer (channel), sizeof (float) * (size_t) length);
+    }
+    return output;
+}
+
+/** The same through the engine: a block of silence at the defaults, then the setting. The order
+    matters: Limit keeps the knee width of the preset the engine had before. */
+std::vector<std::vector<float>> renderEngine (const Setting& setting, const std::vector<std::vector<float>>& input)
+{
+    EngineMirror mirror ((float) rate);
+    const bool stereo = input.size() == 2;
+    for (int i = 0; i < blockSize; ++i)
+    {
+        float left = 0.0f, right = 0.0f;
+        mirror.processFrame (&left, stereo ? &right : nullptr);
+    }
+
+    for (const auto& [index, value] : setting.normalized)
+        mirror.set (index, setting.rawValue (index, value));
+
+    auto output = input;
+    for (size_t i = 0; i < input[0].size(); ++i)
+        mirror.processFrame (&output[0][i], stereo ? &output[1][i] : nullptr);
+    return output;
+}
+
+void expectIdentical (const std::vector<std::vector<float>>& expected, const std::vector<std::vector<float>>& actual, const std::string& what)
+{
+    for (size_t channel = 0; channel < expected.size(); ++channel)
+        for (size_t i = 0; i < expected[channel].size(); ++i)
+            if (std::memcmp (&expected[channel][i], &actual[channel][i], sizeof (float)) != 0)
+            {
+                ADD_FAILURE() << what << ": channel " << channel << " differs first at frame " << i << ": "
+                              << expected[channel][i] << " expected, " << actual[channel][i] << " given";
+                return;
+            }
+}
+
+/** The saved value of a parameter inside a state block, as text. */
+juce::String savedText (const juce::MemoryBlock& block, int index)
+{
+    const auto xml = juce::AudioProcessor::getXmlFromBinary (block.getData(), (int) block.getSize());
+    if (xml == nullptr)
+        return "(no state)";
+    auto* element = xml->getChildByName (velk::parameterInfo (index).savedName);
+    return element != nullptr ? element->getAllSubText() : juce::String ("(missing)");
+}
+
+/** Puts a processor state block into a format's host-side state, in place of the one there. */
+juce::MemoryBlock withInnerState (Format format, juce::AudioPluginInstance& instance, const juce::MemoryBlock& block)
+{
+    juce::MemoryBlock hostState;
+    instance.getStateInformation (hostState);
+
+    if (format == Format::lv2)
+    {
+        juce::String literal;
+        lv2PluginState (hostState, &literal);
+        const auto text = hostState.toString().replace (literal, block.toBase64Encoding());
+        return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
+    }
+
+    // The component's state is the block followed by the wrapper's own trailer, which stays.
+    auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
+    auto* component = xml->getChildByName ("IComponent");
+    const auto previous = vst3ComponentState (hostState);
+    const auto previousBlock = leadingStateBlock (previous);
+    juce::MemoryBlock replaced (block);
+    replaced.append (static_cast<const char*> (previous.getData()) + previousBlock.getSize(), previous.getSize() - previousBlock.getSize());
+    component->deleteAllTextElements();
+    component->addTextElement (replaced.toBase64Encoding());
+
+    juce::MemoryBlock result;
+    juce::AudioProcessor::copyXmlToBinary (*xml, result);
+    return result;
+}
+
+juce::MemoryBlock toBlock (const std::vector<char>& bytes) { return juce::MemoryBlock (bytes.data(), bytes.size()); }
+
+class FormatTest : public ::testing::TestWithParam<Format>
+{
+};
+} // namespace
+
+//==============================================================================
+TEST_P (FormatTest, ReportsNameLatencyTailAndTheNineParameters)
+{
+    auto instance = load (GetParam());
+    ASSERT_NE (instance, nullptr);
+
+    EXPECT_EQ (instance->getName(), "VELK");
+    EXPECT_EQ (instance->getLatencySamples(), 0);
+    EXPECT_EQ (instance->getTailLengthSeconds(), 0.0);
+    EXPECT_FALSE (instance->acceptsMidi());
+
+    int count = 0;
+    for (auto* parameter : instance->getParameters())
+        if (parameter != instance->getBypassParameter())
+            ++count;
+    EXPECT_EQ (count, velk::numParameters);
+
+    for (const auto& info : velk::parameterTable)
+    {
+        auto* parameter = findParameter (*instance, info.name);
+        ASSERT_NE (parameter, nullptr);
+        const auto id = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter)->getParameterID();
+
+        // Identifiers: VST3 hosts store the hash of the string identifier, LV2 hosts its URI.
+        if (GetParam() == Format::vst3)
+            EXPECT_EQ (id, juce::String ((juce::uint32) juce::String (identifiers[info.index]).hashCode() & 0x7fffffffu)) << info.name;
+        else
+            EXPECT_TRUE (id.endsWith (identifiers[info.index])) << info.name << ": " << id;
+
+        EXPECT_FLOAT_EQ (parameter->getDefaultValue(), info.isSwitch() ? positionValue (info.index, (int) info.defaultValue - info.firstPosition) : info.defaultValue)
+            << info.name;
+
+        if (info.isSwitch())
+        {
+            EXPECT_EQ (parameter->getNumSteps(), info.numPositions) << info.name;
+            for (int position = 0; position < info.numPositions; ++position)
+                EXPECT_EQ (parameter->getText (positionValue (info.index, position), 100), info.captions[position]) << info.name;
+        }
+    }
+
+    // The continuous parameters show the processor's texts (LV2 has no way to ask for a value's
+    // text: its hosts show the number).
+    if (GetParam() == Format::lv2)
+        return;
+    EXPECT_EQ (findParameter (*instance, "Input")->getText (0.25f, 100), "0.250");
+    EXPECT_EQ (findParameter (*instance, "Attack")->getText (0.5f, 100), "150.00 ms");
+    EXPECT_EQ (findParameter (*instance, "Release")->getText (0.1f, 100), " 300 ms");
+    EXPECT_EQ (findParameter (*instance, "Release")->getText (0.5f, 100), "   2 sec");
+}
+
+TEST_P (FormatTest, EverySwitchPositionReachesTheEngineAsItsRawValue)
+{
+    auto instance = load (GetParam());
+    ASSERT_NE (instance, nullptr);
+    instance->prepareToPlay (rate, blockSize);
+
+    for (int index : { (int) velk::ratioParameter, (int) velk::distortionParameter, (int) velk::filterParameter })
+    {
+        const auto& info = velk::parameterInfo (index);
+        for (int position = 0; position < info.numPositions; ++position)
+        {
+            apply (*instance, { "", { { index, positionValue (index, position) } } });
+            render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+            EXPECT_EQ (savedText (innerState (GetParam(), *instance), index), juce::String (info.firstPosition + position))
+                << info.name << " position " << position;
+        }
+    }
+    instance->releaseResources();
+}
+
+TEST_P (FormatTest, AudioIsTheEnginesBitForBit)
+{
+    const std::vector<Setting> settings = {
+        { "defaults", {} },
+        { "ratio 1:1", { { 4, positionValue (4, 0) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "ratio 2:1", { { 4, positionValue (4, 1) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "ratio 4:1", { { 4, positionValue (4, 2) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "ratio 8:1", { { 4, positionValue (4, 3) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "ratio 20:1", { { 4, positionValue (4, 4) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "limit", { { 4, positionValue (4, 5) }, { 0, 0.7f }, { 1, 0.5f }, { 2, 0.2f } } },
+        { "blend, side-chain high-pass", { { 4, positionValue (4, 2) }, { 5, positionValue (5, 3) }, { 6, positionValue (6, 1) }, { 3, 0.8f } } },
+        { "drive, audio high-pass", { { 4, positionValue (4, 3) }, { 5, positionValue (5, 4) }, { 6, positionValue (6, 2) }, { 0, 0.9f } } },
+        { "warm, bell", { { 4, positionValue (4, 1) }, { 5, positionValue (5, 1) }, { 6, positionValue (6, 3) }, { 1, 0.05f } } },
+    };
+
+    const std::vector<std::vector<float>> input = { programme (24000, 1), programme (24000, 2) };
+    for (const auto& setting : settings)
+    {
+        auto instance = load (GetParam());
+        ASSERT_NE (instance, nullptr);
+        instance->prepareToPlay (rate, blockSize);
+        expectIdentical (renderEngine (setting, input), render (*instance, input, setting), std::string (nameOf (GetParam())) + ", " + setting.label);
+        instance->releaseResources();
+    }
+}
+
+TEST_P (FormatTest, SavedStateHoldsTheModulesChunkAndRestoresInEveryFormat)
+{
+    // A setting made in this format...
+    auto instance = load (GetParam());
+    ASSERT_NE (instance, nullptr);
+    instance->prepareToPlay (rate, blockSize);
+    const Setting setting { "", { { 0, 0.3f }, { 1, 0.123f }, { 2, 0.75f }, { 3, 0.6f }, { 4, positionValue (4, 3) }, { 5, positionValue (5, 2) }, { 6, positionValue (6, 3) }, { 7, 0.25f } } };
+    apply (*instance, setting);
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    const auto block = innerState (GetParam(), *instance);
+    ASSERT_GT (block.getSize(), 9u);
+
+    // ... holds, byte for byte, the chunk the VST 2.4 module saves for the same values...
+    VstHost module (VELK_MODULE_PATH);
+    for (const auto& [index, value] : setting.normalized)
+        module.setParameter (index, setting.rawValue (index, value));
+    const auto chunk = toBlock (module.getChunk());
+    EXPECT_EQ (block, chunk);
+
+    // ... restores there...
+    VstHost other (VELK_MODULE_PATH);
+    other.setChunk (std::vector<char> (static_cast<const char*> (block.getData()), static_cast<const char*> (block.getData()) + block.getSize()));
+    EXPECT_EQ (toBlock (other.getChunk()), chunk);
+
+    // ... and in both new formats.
+    for (auto format : { Format::vst3, Format::lv2 })
+    {
+        auto restored = load (format);
+        ASSERT_NE (restored, nullptr);
+        restored->prepareToPlay (rate, blockSize);
+        const auto state = withInnerState (format, *restored, block);
+        restored->setStateInformation (state.getData(), (int) state.getSize());
+        // An LV2 plug-in tells the host its values through its output port, as it runs.
+        render (*restored, { std::vector<float> (64), std::vector<float> (64) });
+        pumpMessages (100);
+        EXPECT_EQ (innerState (format, *restored), chunk) << nameOf (format);
+        for (const auto& [index, value] : setting.normalized)
+            EXPECT_FLOAT_EQ (findParameter (*restored, velk::parameterInfo (index).name)->getValue(), value) << nameOf (format) << " " << index;
+        restored->releaseResources();
+    }
+    instance->releaseResources();
+}
+
+TEST_P (FormatTest, RawValuesThatAreNoPositionStayUntilTheControlMoves)
+{
+    // A VST 2.4 project can hold Ratio 9, Distortion 2.9 and Filter -1.
+    VstHost module (VELK_MODULE_PATH);
+    module.setParameter (velk::ratioParameter, 9.0f);
+    module.setParameter (velk::distortionParameter, 2.9f);
+    module.setParameter (velk::filterParameter, -1.0f);
+    const auto chunk = toBlock (module.getChunk());
+
+    auto instance = load (GetParam());
+    ASSERT_NE (instance, nullptr);
+    instance->prepareToPlay (rate, blockSize);
+    const auto state = withInnerState (GetParam(), *instance, chunk);
+    instance->setStateInformation (state.getData(), (int) state.getSize());
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    pumpMessages (100);
+
+    // The host shows the nearest positions; the engine keeps what was stored.
+    EXPECT_FLOAT_EQ (findParameter (*instance, "Ratio")->getValue(), 1.0f);
+    EXPECT_FLOAT_EQ (findParameter (*instance, "Distortion")->getValue(), positionValue (velk::distortionParameter, 2));
+    EXPECT_FLOAT_EQ (findParameter (*instance, "Filter")->getValue(), 0.0f);
+    EXPECT_EQ (innerState (GetParam(), *instance), chunk);
+
+    // Moving one control writes that one only.
+    findParameter (*instance, "Distortion")->setValueNotifyingHost (positionValue (velk::distortionParameter, 1));
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    const auto after = innerState (GetParam(), *instance);
+    EXPECT_EQ (savedText (after, velk::distortionParameter), "1");
+    EXPECT_EQ (savedText (after, velk::ratioParameter), "9");
+    EXPECT_EQ (savedText (after, velk::filterParameter), "-1");
+    instance->releaseResources();
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, FormatTest, ::testing::Values (Format::vst3, Format::lv2),
+                          [] (const auto& info)
+                          { return std::string (nameOf (info.param)); });
+
+//==============================================================================
+TEST (Vst3Format, MonoInMonoOutIsTheEnginesMonoPath)
+{
+    auto instance = load (Format::vst3);
+    ASSERT_NE (instance, nullptr);
+
+    juce::AudioProcessor::BusesLayout mono;
+    mono.inputBuses.add (juce::AudioChannelSet::mono());
+    mono.outputBuses.add (juce::AudioChannelSet::mono());
+    ASSERT_TRUE (instance->setBusesLayout (mono));
+
+    juce::AudioProcessor::BusesLayout surround;
+    surround.inputBuses.add (juce::AudioChannelSet::create5point1());
+    surround.outputBuses.add (juce::AudioChannelSet::create5point1());
+    EXPECT_FALSE (instance->checkBusesLayoutSupported (surround));
+
+    const Setting setting { "mono", { { 4, positionValue (4, 2) }, { 0, 0.7f } } };
+    instance->prepareToPlay (rate, blockSize);
+    const std::vector<std::vector<float>> input = { programme (12000, 3) };
+    expectIdentical (renderEngine (setting, input), render (*instance, input, setting), "VST3 mono");
+    instance->releaseResources();
+}
+
+TEST (Vst3Format, TheHostsBypassPassesAudioThrough)
+{
+    auto instance = load (Format::vst3);
+    ASSERT_NE (instance, nullptr);
+    auto* bypass = instance->getBypassParameter();
+    ASSERT_NE (bypass, nullptr);
+
+    instance->prepareToPlay (rate, blockSize);
+    apply (*instance, { "", { { 4, positionValue (4, 5) }, { 0, 1.0f } } });
+    bypass->setValueNotifyingHost (1.0f);
+    const std::vector<std::vector<float>> input = { programme (4096, 4), programme (4096, 5) };
+    expectIdentical (input, render (*instance, input), "VST3 bypassed");
+    instance->releaseResources();
+}
