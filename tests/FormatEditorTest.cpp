@@ -88,7 +88,6 @@ TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
         window.clearContentComponent();
         editor = nullptr;
         pumpMessages (100);
-        EXPECT_EQ (instance->getActiveEditor(), nullptr);
     }
     instance->releaseResources();
 }
@@ -101,6 +100,9 @@ TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowC
 {
     Display* display = XOpenDisplay (nullptr);
     ASSERT_NE (display, nullptr) << "no X display";
+
+    // A fresh user: no settings from an earlier run.
+    juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".config/VELK.settings").deleteFile();
 
     // A desktop's window manager has made the window-manager atoms before any application starts;
     // the framework looks them up without creating them.
@@ -154,4 +156,12 @@ TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowC
     sendDeleteWindow (display, window);
     EXPECT_TRUE (app.waitForProcessToFinish (10000)) << "the application did not quit";
     EXPECT_EQ (app.getExitCode(), 0u);
+
+    // The input started unmuted, and the application kept that in its settings.
+    const auto settings = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".config/VELK.settings");
+    const auto xml = juce::parseXML (settings);
+    ASSERT_NE (xml, nullptr) << settings.getFullPathName();
+    auto* mute = xml->getChildByAttribute ("name", "shouldMuteInput");
+    ASSERT_NE (mute, nullptr);
+    EXPECT_EQ (mute->getStringAttribute ("val"), "0");
 }

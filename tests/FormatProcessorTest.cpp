@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+#include <random>
+#include <thread>
+
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 namespace
@@ -117,6 +122,43 @@ TEST (FormatProcessor, RestoredRawValuesAreShownNotChanged)
     editor = nullptr;
 }
 
+TEST (FormatProcessor, AnEditorOpenedAfterARestoreShowsThePositionsTheEngineRuns)
+{
+    VelkFormatProcessor processor;
+    HostLog innerLog;
+    processor.getInner().addListener (&innerLog);
+
+    const auto block = stateWith ({ { velk::distortionParameter, 2.9f }, { velk::ratioParameter, 9.0f } });
+    processor.setStateInformation (block.getData(), (int) block.getSize());
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+    pump (200);
+
+    EXPECT_EQ (innerEditor.getKnob (velk::distortionParameter)->getValue(), 2.0); // "Hot", not "Blend"
+    EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 6.0);
+    EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
+    EXPECT_EQ (processor.getInner().getParameter (velk::distortionParameter), 2.9f);
+
+    processor.getInner().removeListener (&innerLog);
+    editor = nullptr;
+}
+
+TEST (FormatProcessor, ClosingTheEditorDuringADragEndsTheGesture)
+{
+    VelkFormatProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+    HostLog hostLog;
+    processor.addListener (&hostLog);
+
+    innerEditor.sliderDragStarted (innerEditor.getKnob (velk::outputParameter));
+    editor = nullptr;
+
+    EXPECT_EQ (hostLog.events, juce::StringArray ({ "begin 3", "end 3" }));
+    processor.removeListener (&hostLog);
+}
+
 TEST (FormatProcessor, ParameterTextsAndTheirInverse)
 {
     VelkFormatProcessor processor;
@@ -128,6 +170,10 @@ TEST (FormatProcessor, ParameterTextsAndTheirInverse)
     EXPECT_FLOAT_EQ (ratio.getValueForText ("limit"), 1.0f);
     EXPECT_FLOAT_EQ (ratio.getValueForText ("4:1"), 0.4f);
     EXPECT_EQ (ratio.getText (0.39f, 0), "4:1"); // snapped to the nearest position
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("2"), 0.2f); // a ratio typed as a number
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("20"), 0.8f);
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("lim"), 1.0f);
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::filterParameter).getValueForText ("sc bell"), 1.0f);
 
     EXPECT_EQ (release.getText (0.5f, 0), MyTestAudioProcessor::displayText (velk::releaseParameter, 0.5f));
     EXPECT_FLOAT_EQ (release.getValueForText ("300 ms"), 0.1f);
@@ -153,6 +199,57 @@ TEST (FormatProcessor, ReportsNoLatencyNoTailAndMonoOrStereo)
     EXPECT_FALSE (processor.checkBusesLayoutSupported (layout));
     layout.outputBuses.getReference (0) = juce::AudioChannelSet::mono();
     EXPECT_TRUE (processor.checkBusesLayoutSupported (layout));
+}
+
+// Run again under the thread checker: a host writing values on its own thread while the audio
+// thread processes and the editor follows on the message thread.
+TEST (Threading, FormatParametersFromAHostThreadWhileAudioRunsAndTheEditorFollows)
+{
+    VelkFormatProcessor processor;
+    processor.prepareToPlay (48000.0, 256);
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+
+    std::atomic<bool> running { true };
+    std::thread host ([&]
+                      {
+                          std::mt19937 random (7);
+                          std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+                          while (running.load())
+                              for (int index = 0; index < velk::numParameters; ++index)
+                                  processor.getFormatParameter (index).setValue (unit (random)); });
+
+    std::atomic<bool> finite { true };
+    std::thread audio ([&]
+                       {
+                           juce::AudioBuffer<float> buffer (2, 256);
+                           juce::MidiBuffer midi;
+                           std::mt19937 random (8);
+                           std::uniform_real_distribution<float> noise (-0.5f, 0.5f);
+                           for (int block = 0; block < 400; ++block)
+                           {
+                               for (int channel = 0; channel < 2; ++channel)
+                                   for (int i = 0; i < 256; ++i)
+                                       buffer.setSample (channel, i, noise (random));
+                               processor.processBlock (buffer, midi);
+                               for (int channel = 0; channel < 2; ++channel)
+                                   for (int i = 0; i < 256; ++i)
+                                       if (! std::isfinite (buffer.getSample (channel, i)))
+                                           finite = false;
+                           } });
+
+    audio.join();
+    running = false;
+    host.join();
+    pump (100);
+    EXPECT_TRUE (finite.load());
+
+    // The last values written are the ones the engine has.
+    processor.getFormatParameter (velk::ratioParameter).setValue (0.4f);
+    processor.getFormatParameter (velk::attackParameter).setValue (0.25f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::ratioParameter), 3.0f);
+    EXPECT_EQ (processor.getInner().getParameter (velk::attackParameter), 0.25f);
+    editor = nullptr;
+    processor.releaseResources();
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

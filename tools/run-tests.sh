@@ -27,5 +27,5 @@ cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=thread -DVELK_BUILD_BENCHMARKS=OFF -DVELK_BUILD_FORMATS=OFF
-cmake --build build-tsan -j"$jobs" --target velk_engine_tests
+cmake --build build-tsan -j"$jobs" --target velk_engine_tests velk_format_processor_tests
 ctest --test-dir build-tsan --output-on-failure -R '^Threading\.'

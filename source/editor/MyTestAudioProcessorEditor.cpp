@@ -68,10 +68,19 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
 
     processor.addChangeListener (this);
     tooltipWindow.setMillisecondsBeforeTipAppears (200);
+
+    // Following a host, a switch shows the position the engine runs from the start.
+    if (followsHost)
+        changeListenerCallback (nullptr);
 }
 
 MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor()
 {
+    // A drag cut short by closing the window still ends its gesture.
+    for (int index = 0; index < velk::numParameters; ++index)
+        if (openGestures[(size_t) index])
+            processor.endParameterChangeGesture (index);
+
     versionLabel = nullptr;
     processor.removeChangeListener (this);
     for (auto* knob : { &distortionKnob, &ratioKnob, &filterKnob, &inputKnob, &attackKnob, &releaseKnob, &outputKnob })
@@ -146,23 +155,27 @@ void MyTestAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
 void MyTestAudioProcessorEditor::sliderDragStarted (juce::Slider* slider)
 {
     const int index = indexOf (slider);
-    if (followsHost && index >= 0)
+    if (followsHost && index >= 0 && ! openGestures[(size_t) index])
+    {
+        openGestures.set ((size_t) index);
         processor.beginParameterChangeGesture (index);
+    }
 }
 
 void MyTestAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
 {
     const int index = indexOf (slider);
-    if (followsHost && index >= 0)
+    if (followsHost && index >= 0 && openGestures[(size_t) index])
+    {
+        openGestures.reset ((size_t) index);
         processor.endParameterChangeGesture (index);
+    }
 }
 
 void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*)
 {
-    float values[velk::numParameters] {};
+    const auto readValues = [this] (float* values)
     {
-        // Held only for the reads, so the audio thread waits for a few loads at most.
-        const juce::ScopedLock lock (processor.getCallbackLock());
         for (const auto& parameter : velk::parameterTable)
         {
             if (! parameter.hasControl)
@@ -171,6 +184,20 @@ void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster
             // A switch shows the position the engine runs.
             values[parameter.index] = parameter.isSwitch() ? (float) MyTestAudioProcessor::truncateToInt (value) : value;
         }
+    };
+
+    float values[velk::numParameters] {};
+    if (followsHost)
+    {
+        // The values are atomics; following the host's automation, the audio thread is not kept
+        // waiting up to 30 times a second.
+        readValues (values);
+    }
+    else
+    {
+        // Held only for the reads, so the audio thread waits for a few loads at most.
+        const juce::ScopedLock lock (processor.getCallbackLock());
+        readValues (values);
     }
 
     // Following a host, the knobs only show the values: a switch stored between positions stays

@@ -3,10 +3,12 @@
 #include "EditorLayout.h"
 #include "FilmStripKnob.h"
 #include "Meter2Custom.h"
+#include "ParameterTable.h"
 #include "PeakLed.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <bitset>
 #include <memory>
 
 class MyTestAudioProcessor;
@@ -61,6 +63,7 @@ private:
 
     MyTestAudioProcessor& processor;
     const bool followsHost;
+    std::bitset<velk::numParameters> openGestures;
 
     std::unique_ptr<PeakLed> peakLed;
     std::unique_ptr<juce::HyperlinkButton> linkButton;

@@ -10,10 +10,6 @@ namespace
 constexpr const char* identifiers[velk::numParameters] = { "input", "attack", "release", "output", "ratio",
                                                            "distortion", "filter", "wetDry", "gc" };
 
-// Set while showRawValue runs, on its own thread only: a host's write on another thread at the
-// same moment is still handed on.
-thread_local bool showingRawValue = false;
-
 /** Reads the number at the start of a text, 0 when there is none. */
 float leadingNumber (const juce::String& text)
 {
@@ -67,9 +63,10 @@ float FormatParameter::snapped (float normalizedValue) const noexcept
 
 void FormatParameter::showRawValue (float rawValue)
 {
-    showingRawValue = true;
-    setValueNotifyingHost (normalizedFor (rawValue));
-    showingRawValue = false;
+    // Stored and announced as a host's write would be, but not handed on.
+    const float normalized = normalizedFor (rawValue);
+    value.store (normalized, std::memory_order_relaxed);
+    sendValueChangedMessageToListeners (normalized);
 }
 
 float FormatParameter::getValue() const
@@ -81,7 +78,7 @@ void FormatParameter::setValue (float newValue)
 {
     const float normalized = snapped (newValue);
     value.store (normalized, std::memory_order_relaxed);
-    if (! showingRawValue && onRawValue != nullptr)
+    if (onRawValue != nullptr)
         onRawValue (info.index, rawValueFor (normalized));
 }
 
@@ -112,8 +109,16 @@ float FormatParameter::getValueForText (const juce::String& text) const
 {
     if (info.isSwitch())
     {
+        // A caption, or the start of one ("4" for "4:1", "lim" for "Limit"); else a raw value.
+        const auto typed = text.trim();
         for (int position = 0; position < info.numPositions; ++position)
-            if (text.trim().equalsIgnoreCase (info.captions[position]))
+            if (typed.equalsIgnoreCase (info.captions[position]))
+                return (float) position / (float) (info.numPositions - 1);
+        auto start = typed;
+        if (info.index == velk::ratioParameter && typed.containsOnly ("0123456789"))
+            start << ":"; // "2" is 2:1, not 20:1
+        for (int position = 0; position < info.numPositions && typed.isNotEmpty(); ++position)
+            if (juce::String (info.captions[position]).startsWithIgnoreCase (start))
                 return (float) position / (float) (info.numPositions - 1);
         return normalizedFor (leadingNumber (text));
     }

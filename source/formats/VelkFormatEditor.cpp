@@ -4,7 +4,8 @@
 #include "VelkFormatProcessor.h"
 
 VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
-    : juce::AudioProcessorEditor (processor)
+    : juce::AudioProcessorEditor (processor),
+      formatProcessor (processor)
 {
     auto& inner = processor.getInner();
     // A new editor each time, which the inner processor keeps no record of, so two windows of
@@ -12,11 +13,19 @@ VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
     innerEditor = std::make_unique<MyTestAudioProcessorEditor> (&inner, true);
     addAndMakeVisible (*innerEditor);
     setSize (innerEditor->getWidth(), innerEditor->getHeight());
+    startTimerHz (30);
 }
 
 VelkFormatEditor::~VelkFormatEditor()
 {
+    stopTimer();
     innerEditor = nullptr;
+}
+
+void VelkFormatEditor::timerCallback()
+{
+    if (formatProcessor.takeHostWrites())
+        formatProcessor.getInner().sendChangeMessage();
 }
 
 void VelkFormatEditor::resized()

@@ -22,12 +22,10 @@ VelkFormatProcessor::VelkFormatProcessor()
 
     showInnerValues();
     inner->addListener (this);
-    startTimerHz (30);
 }
 
 VelkFormatProcessor::~VelkFormatProcessor()
 {
-    stopTimer();
     inner->removeListener (this);
 }
 
@@ -127,12 +125,6 @@ void VelkFormatProcessor::audioProcessorParameterChangeGestureEnd (juce::AudioPr
 {
     if (velk::isParameterIndex (index))
         parameters[(size_t) index]->endChangeGesture();
-}
-
-void VelkFormatProcessor::timerCallback()
-{
-    if (hostWrote.exchange (false, std::memory_order_relaxed))
-        inner->sendChangeMessage();
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -22,8 +22,7 @@
     other.
 */
 class VelkFormatProcessor : public juce::AudioProcessor,
-                            private juce::AudioProcessorListener,
-                            private juce::Timer
+                            private juce::AudioProcessorListener
 {
 public:
     VelkFormatProcessor();
@@ -60,6 +59,9 @@ public:
     /** The processor inside, which the VST 2.4 module uses as it is. */
     MyTestAudioProcessor& getInner() noexcept { return *inner; }
 
+    /** True once after the host has written a value since the last call (any thread). */
+    bool takeHostWrites() noexcept { return hostWrote.exchange (false, std::memory_order_relaxed); }
+
     /** The parameter object of index 0 to 8. */
     FormatParameter& getFormatParameter (int index) noexcept { return *parameters[(size_t) index]; }
 
@@ -72,9 +74,6 @@ private:
     void audioProcessorChanged (juce::AudioProcessor*, const juce::AudioProcessorListener::ChangeDetails&) override {}
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
-
-    // juce::Timer: tells the editor, on the message thread, of the host's writes.
-    void timerCallback() override;
 
     std::unique_ptr<MyTestAudioProcessor> inner;
     std::array<FormatParameter*, velk::numParameters> parameters {};
