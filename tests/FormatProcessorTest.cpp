@@ -43,16 +43,39 @@ juce::MemoryBlock stateWith (std::initializer_list<std::pair<int, float>> values
     source.getStateInformation (block);
     return block;
 }
+
+/** A format processor with what a host hears from it and from the processor inside, and its
+    editor when a test opens one. */
+class FormatProcessorTest : public ::testing::Test
+{
+protected:
+    FormatProcessorTest()
+    {
+        processor.addListener (&hostLog);
+        processor.getInner().addListener (&innerLog);
+    }
+
+    ~FormatProcessorTest() override
+    {
+        editor = nullptr;
+        processor.getInner().removeListener (&innerLog);
+    }
+
+    MyTestAudioProcessorEditor& openEditor()
+    {
+        editor.reset (processor.createEditorIfNeeded());
+        return dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+    }
+
+    VelkFormatProcessor processor;
+    HostLog hostLog, innerLog;
+    std::unique_ptr<juce::AudioProcessorEditor> editor;
+};
 } // namespace
 
-TEST (FormatProcessor, HostWritesReachTheEngineAndMoveTheEditorWithoutWritingBack)
+TEST_F (FormatProcessorTest, HostWritesReachTheEngineAndMoveTheEditorWithoutWritingBack)
 {
-    VelkFormatProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
-
-    HostLog innerLog;
-    processor.getInner().addListener (&innerLog);
+    auto& innerEditor = openEditor();
 
     // A host sets Ratio to "8:1" and Input to 0.25, as automation does (no gesture).
     processor.getFormatParameter (velk::ratioParameter).setValue (0.6f);
@@ -64,19 +87,11 @@ TEST (FormatProcessor, HostWritesReachTheEngineAndMoveTheEditorWithoutWritingBac
     EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 4.0);
     EXPECT_NEAR (innerEditor.getKnob (velk::inputParameter)->getValue(), 0.25, 1e-6); // snapped to the knob's steps
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
-
-    processor.getInner().removeListener (&innerLog);
-    editor = nullptr;
 }
 
-TEST (FormatProcessor, EditorMovesReachTheHostAsGestures)
+TEST_F (FormatProcessorTest, EditorMovesReachTheHostAsGestures)
 {
-    VelkFormatProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
-
-    HostLog hostLog;
-    processor.addListener (&hostLog);
+    auto& innerEditor = openEditor();
 
     // A drag of the Filter switch to "HP".
     auto* knob = innerEditor.getKnob (velk::filterParameter);
@@ -88,17 +103,11 @@ TEST (FormatProcessor, EditorMovesReachTheHostAsGestures)
     EXPECT_EQ (hostLog.events, expected) << hostLog.events.joinIntoString (", ");
     EXPECT_EQ (processor.getInner().getParameter (velk::filterParameter), 2.0f);
     EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::filterParameter).getValue(), 2.0f / 3.0f);
-
-    processor.removeListener (&hostLog);
-    editor = nullptr;
 }
 
-TEST (FormatProcessor, RestoredRawValuesAreShownNotChanged)
+TEST_F (FormatProcessorTest, RestoredRawValuesAreShownNotChanged)
 {
-    VelkFormatProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    HostLog hostLog;
-    processor.addListener (&hostLog);
+    openEditor();
 
     const auto block = stateWith ({ { velk::ratioParameter, 0.0f }, { velk::distortionParameter, 2.9f }, { velk::inputParameter, 1.5f } });
     processor.setStateInformation (block.getData(), (int) block.getSize());
@@ -117,51 +126,34 @@ TEST (FormatProcessor, RestoredRawValuesAreShownNotChanged)
     juce::MemoryBlock saved;
     processor.getStateInformation (saved);
     EXPECT_EQ (saved, block);
-
-    processor.removeListener (&hostLog);
-    editor = nullptr;
 }
 
-TEST (FormatProcessor, AnEditorOpenedAfterARestoreShowsThePositionsTheEngineRuns)
+TEST_F (FormatProcessorTest, AnEditorOpenedAfterARestoreShowsThePositionsTheEngineRuns)
 {
-    VelkFormatProcessor processor;
-    HostLog innerLog;
-    processor.getInner().addListener (&innerLog);
-
     const auto block = stateWith ({ { velk::distortionParameter, 2.9f }, { velk::ratioParameter, 9.0f } });
     processor.setStateInformation (block.getData(), (int) block.getSize());
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
+    auto& innerEditor = openEditor();
     pump (200);
 
     EXPECT_EQ (innerEditor.getKnob (velk::distortionParameter)->getValue(), 2.0); // "Hot", not "Blend"
     EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 6.0);
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
     EXPECT_EQ (processor.getInner().getParameter (velk::distortionParameter), 2.9f);
-
-    processor.getInner().removeListener (&innerLog);
-    editor = nullptr;
 }
 
-TEST (FormatProcessor, ClosingTheEditorDuringADragEndsTheGesture)
+TEST_F (FormatProcessorTest, ClosingTheEditorDuringADragEndsTheGesture)
 {
-    VelkFormatProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
-    auto& innerEditor = dynamic_cast<VelkFormatEditor&> (*editor).getInnerEditor();
-    HostLog hostLog;
-    processor.addListener (&hostLog);
+    auto& innerEditor = openEditor();
 
     innerEditor.sliderDragStarted (innerEditor.getKnob (velk::outputParameter));
     editor = nullptr;
 
     EXPECT_EQ (hostLog.events, juce::StringArray ({ "begin 3", "end 3" }));
-    processor.removeListener (&hostLog);
 }
 
-TEST (FormatProcessor, ParameterTextsAndTheirInverse)
+TEST_F (FormatProcessorTest, ParameterTextsAndTheirInverse)
 {
-    VelkFormatProcessor processor;
     auto& ratio = processor.getFormatParameter (velk::ratioParameter);
     auto& release = processor.getFormatParameter (velk::releaseParameter);
     auto& attack = processor.getFormatParameter (velk::attackParameter);
@@ -187,9 +179,8 @@ TEST (FormatProcessor, ParameterTextsAndTheirInverse)
     EXPECT_EQ (processor.getInner().getParameter (velk::attackParameter), 1.0f);
 }
 
-TEST (FormatProcessor, ReportsNoLatencyNoTailAndMonoOrStereo)
+TEST_F (FormatProcessorTest, ReportsNoLatencyNoTailAndMonoOrStereo)
 {
-    VelkFormatProcessor processor;
     EXPECT_EQ (processor.getLatencySamples(), 0);
     EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
 
