@@ -1,5 +1,6 @@
 #include "AllocationCounter.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -24,6 +25,7 @@ long ScopedAllocationCount::count() const noexcept { return allocations - start;
 
 // clang-format off
 bool ScopedAllocationCount::countsMalloc() noexcept { return false; }
+long ScopedAllocationCount::liveBlocks() noexcept { return 0; }
 // clang-format on
 
 void* operator new (std::size_t size)
@@ -55,36 +57,55 @@ extern "C" void* __libc_realloc (void*, std::size_t);
 extern "C" void* __libc_memalign (std::size_t, std::size_t);
 extern "C" void __libc_free (void*);
 
+namespace
+{
+std::atomic<long> live { 0 };
+
+inline void* counted (void* p) noexcept
+{
+    if (p != nullptr)
+        live.fetch_add (1, std::memory_order_relaxed);
+    return p;
+}
+} // namespace
+
 bool ScopedAllocationCount::countsMalloc() noexcept { return true; }
+long ScopedAllocationCount::liveBlocks() noexcept { return live.load(); }
 
 extern "C" void* malloc (std::size_t size)
 {
     noteAllocation();
-    return __libc_malloc (size);
+    return counted (__libc_malloc (size));
 }
 
 extern "C" void* calloc (std::size_t count, std::size_t size)
 {
     noteAllocation();
-    return __libc_calloc (count, size);
+    return counted (__libc_calloc (count, size));
 }
 
 extern "C" void* realloc (void* p, std::size_t size)
 {
     noteAllocation();
-    return __libc_realloc (p, size);
+    void* result = __libc_realloc (p, size);
+    // A new block from nothing, or a block given back for a size of 0.
+    if (p == nullptr && result != nullptr)
+        live.fetch_add (1, std::memory_order_relaxed);
+    else if (p != nullptr && size == 0 && result == nullptr)
+        live.fetch_sub (1, std::memory_order_relaxed);
+    return result;
 }
 
 extern "C" void* memalign (std::size_t alignment, std::size_t size)
 {
     noteAllocation();
-    return __libc_memalign (alignment, size);
+    return counted (__libc_memalign (alignment, size));
 }
 
 extern "C" void* aligned_alloc (std::size_t alignment, std::size_t size)
 {
     noteAllocation();
-    return __libc_memalign (alignment, size);
+    return counted (__libc_memalign (alignment, size));
 }
 
 extern "C" int posix_memalign (void** result, std::size_t alignment, std::size_t size)
@@ -92,7 +113,7 @@ extern "C" int posix_memalign (void** result, std::size_t alignment, std::size_t
     if (alignment < sizeof (void*) || (alignment & (alignment - 1)) != 0)
         return 22; // EINVAL
     noteAllocation();
-    void* p = __libc_memalign (alignment, size);
+    void* p = counted (__libc_memalign (alignment, size));
     if (p == nullptr)
         return 12; // ENOMEM
     *result = p;
@@ -101,6 +122,8 @@ extern "C" int posix_memalign (void** result, std::size_t alignment, std::size_t
 
 extern "C" void free (void* p)
 {
+    if (p != nullptr)
+        live.fetch_sub (1, std::memory_order_relaxed);
     __libc_free (p);
 }
 

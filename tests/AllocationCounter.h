@@ -22,6 +22,10 @@ public:
     /** True where malloc itself is counted, false where only operator new is. */
     static bool countsMalloc() noexcept;
 
+    /** Blocks allocated and not yet freed in the whole process, on every thread; counted only
+        where malloc itself is (0 elsewhere). */
+    static long liveBlocks() noexcept;
+
 private:
     long start;
 };

@@ -1,8 +1,10 @@
 // The audio path as a host drives it, in process: after the first block, processReplacing and
 // parameter writes allocate nothing, in every mode, at every block size, across a change of
-// sample rate, an arrangement change and a bypass toggle.
+// sample rate, an arrangement change and a bypass toggle; and the one lock a block takes is the
+// processor's callback lock, which parameter writes do not take.
 
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 #include "ParameterTable.h"
 #include "TestSignals.h"
 #include "VstPluginBinding.h"
@@ -74,7 +76,8 @@ TEST (RealTime, ProcessReplacingAndParameterWritesAllocateNothing)
     Instance plugin;
     ASSERT_NE (plugin.effect, nullptr);
     const int blockSizes[] = { 1, 7, 64, 512, 4096, 8192 };
-    long blocksCounted = 0;
+    long blocksCounted = 0, blockLocks = 0, parameterLocks = 0, otherMutexes = 0;
+    const void* callbackLock = &static_cast<VstPluginBinding*> (plugin.effect->object)->getProcessor().getCallbackLock();
 
     for (const int channels : { 2, 1 })
     {
@@ -95,14 +98,23 @@ TEST (RealTime, ProcessReplacingAndParameterWritesAllocateNothing)
                     for (int filter = 0; filter <= 3; ++filter)
                     {
                         const ScopedAllocationCount allocations;
-                        plugin.effect->setParameter (plugin.effect, velk::ratioParameter, (float) ratio);
-                        plugin.effect->setParameter (plugin.effect, velk::distortionParameter, (float) distortion);
-                        plugin.effect->setParameter (plugin.effect, velk::filterParameter, (float) filter);
-                        plugin.effect->setParameter (plugin.effect, velk::inputParameter, 0.3f + 0.1f * (float) filter);
+                        {
+                            const ScopedLockCount locks;
+                            plugin.effect->setParameter (plugin.effect, velk::ratioParameter, (float) ratio);
+                            plugin.effect->setParameter (plugin.effect, velk::distortionParameter, (float) distortion);
+                            plugin.effect->setParameter (plugin.effect, velk::filterParameter, (float) filter);
+                            plugin.effect->setParameter (plugin.effect, velk::inputParameter, 0.3f + 0.1f * (float) filter);
+                            parameterLocks += locks.count();
+                        }
                         for (const int frames : blockSizes)
                         {
+                            const ScopedLockCount locks;
                             plugin.process (frames);
                             ++blocksCounted;
+                            blockLocks += locks.count();
+                            for (std::size_t i = 0; i < locks.numMutexes(); ++i)
+                                if (locks.mutex (i) != callbackLock)
+                                    ++otherMutexes;
                         }
                         ASSERT_EQ (allocations.count(), 0)
                             << channels << " channels, " << rate << " Hz, ratio " << ratio << ", distortion " << distortion << ", filter " << filter;
@@ -118,6 +130,32 @@ TEST (RealTime, ProcessReplacingAndParameterWritesAllocateNothing)
     }
 
     EXPECT_EQ (blocksCounted, 2 * 3 * 120 * 6);
+
+    // Each block takes the callback lock once and no other; parameter writes take none.
+    if (ScopedLockCount::observesLocks())
+    {
+        EXPECT_EQ (blockLocks, blocksCounted);
+        EXPECT_EQ (otherMutexes, 0);
+        EXPECT_EQ (parameterLocks, 0);
+    }
+}
+
+TEST (RealTime, TheLockObserverSeesLocks)
+{
+    if (! ScopedLockCount::observesLocks())
+        GTEST_SKIP() << "a sanitizer owns the lock functions in this build";
+
+    juce::CriticalSection first, second;
+    const ScopedLockCount locks;
+    {
+        const juce::ScopedLock a (first);
+        const juce::ScopedLock b (second);
+        const juce::ScopedLock c (first);
+    }
+    EXPECT_EQ (locks.count(), 3);
+    ASSERT_EQ (locks.numMutexes(), 2u);
+    EXPECT_EQ (locks.mutex (0), static_cast<const void*> (&first));
+    EXPECT_EQ (locks.mutex (1), static_cast<const void*> (&second));
 }
 
 TEST (RealTime, TheCounterSeesAllocations)

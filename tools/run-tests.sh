@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the packages, builds everything and runs every test: the release build, then all the
 # tests again under AddressSanitizer with UndefinedBehaviorSanitizer (and its leak checker), and
-# the threading test under ThreadSanitizer.
+# the threading tests and the storms of the torture suite under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,5 +27,5 @@ cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DVELK_SANITIZE=thread -DVELK_BUILD_BENCHMARKS=OFF -DVELK_BUILD_FORMATS=OFF
-cmake --build build-tsan -j"$jobs" --target velk_engine_tests velk_format_processor_tests
-ctest --test-dir build-tsan --output-on-failure -R '^Threading\.'
+cmake --build build-tsan -j"$jobs" --target velk_engine_tests velk_format_processor_tests velk_torture_tests
+ctest --test-dir build-tsan --output-on-failure -R '^Threading\.|^Torture\..*Storm'

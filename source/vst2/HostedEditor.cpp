@@ -29,7 +29,26 @@ HostedEditor::HostedEditor (juce::AudioProcessor& processor, void* parentWindow)
 
 HostedEditor::~HostedEditor()
 {
+    // The framework gives each window a colormap of its own and never frees it, which keeps a
+    // record in Xlib and a resource in the X server for every editor ever opened. The colormap
+    // is read before the window goes and freed after.
+    ::Colormap colormap = 0;
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    auto* x11 = juce::X11Symbols::getInstance();
+    if (editor != nullptr && display != nullptr)
+    {
+        XWindowAttributes attributes {};
+        if (x11->xGetWindowAttributes (display, (::Window) editor->getWindowHandle(), &attributes) != 0)
+            colormap = attributes.colormap;
+    }
+
     editor = nullptr;
+
+    if (colormap != 0 && colormap != x11->xDefaultScreenOfDisplay (display)->cmap)
+    {
+        const juce::XWindowSystemUtilities::ScopedXLock xLock;
+        x11->xFreeColormap (display, colormap);
+    }
 }
 
 void HostedEditor::idle()

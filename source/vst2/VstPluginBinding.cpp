@@ -1,6 +1,8 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "VstPluginBinding.h"
 
+#include <algorithm>
+
 #include "HostedEditor.h"
 #include "MyTestAudioProcessorEditor.h"
 
@@ -184,8 +186,8 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         case effGetParamLabel:      copyText ({}, ptr, kVstMaxParamDisplayLength); return 0;
         case effCanBeAutomated:     return processor->isParameterAutomatable (index) ? 1 : 0;
 
-        case effSetSampleRate:      hostSampleRate = (double) opt; return 0;
-        case effSetBlockSize:       hostBlockSize = (int) value; return 0;
+        case effSetSampleRate:      setHostSampleRate (opt); return 0;
+        case effSetBlockSize:       setHostBlockSize (value); return 0;
         case effMainsChanged:       if (value != 0) resume(); else suspend(); return 0;
 
         case effGetEffectName:
@@ -256,6 +258,22 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
 }
 
 //==============================================================================
+void VstPluginBinding::setHostSampleRate (float rate) noexcept
+{
+    // A rate that makes no sense (0, negative, not a number, beyond 10 MHz) is ignored: the last
+    // good one stays.
+    if (rate > 0.0f && rate <= maxSampleRate)
+        hostSampleRate = (double) rate;
+}
+
+void VstPluginBinding::setHostBlockSize (vst2::VstIntPtr frames) noexcept
+{
+    // A block size of 0 or below is ignored; a larger one than the scratch space holds is
+    // processed in pieces.
+    if (frames > 0)
+        hostBlockSize = (int) std::min<vst2::VstIntPtr> (frames, maxScratchFrames);
+}
+
 void VstPluginBinding::resume()
 {
     const double rate = hostSampleRate > 0.0 ? hostSampleRate : 44100.0;

@@ -53,6 +53,13 @@ private:
     vst2::VstIntPtr setSpeakerArrangement (const vst2::VstSpeakerArrangement* input, const vst2::VstSpeakerArrangement* output);
     vst2::VstIntPtr getPinProperties (bool isInput, int pin, vst2::VstPinProperties* properties) const;
     void reserveScratch (int numFrames);
+    void setHostSampleRate (float rate) noexcept;
+    void setHostBlockSize (vst2::VstIntPtr frames) noexcept;
+
+    /** The highest rate a host may set, and the most frames the binding hands the processor at
+        once (a longer host block goes in pieces). */
+    static constexpr float maxSampleRate = 10.0e6f;
+    static constexpr int maxScratchFrames = 8192;
 
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
