@@ -26,11 +26,13 @@ constexpr int fuzzCalls = 30000;
 constexpr int stormBlocks = 300;
 constexpr int rateChangeRounds = 2;
 constexpr int editorCycles = 60;
+constexpr int renderMinutes = 6;
 #else
 constexpr int fuzzCalls = 300000;
 constexpr int stormBlocks = 3000;
 constexpr int rateChangeRounds = 8;
 constexpr int editorCycles = 500;
+constexpr int renderMinutes = 60;
 #endif
 constexpr int editorWarmUpCycles = 20;
 
@@ -573,4 +575,105 @@ TEST (Torture, EditorOpenAndCloseCyclesWithAudioRunning)
     {
         EXPECT_LT (blocksPerCycle, 2.0);
     }
+}
+
+namespace
+{
+/** The values in the engine's filter, detector, saturator and DC-blocker state that are
+    subnormal (nonzero and below the smallest normal float). */
+int subnormalsIn (const CompressorCore& engine)
+{
+    const float values[] = {
+        engine.detectorLeft.envelope, engine.detectorRight.envelope,
+        engine.highPassLeft.x1, engine.highPassLeft.x2, engine.highPassLeft.y1, engine.highPassLeft.y2,
+        engine.highPassRight.x1, engine.highPassRight.x2, engine.highPassRight.y1, engine.highPassRight.y2,
+        engine.peakingLeft.x1, engine.peakingLeft.x2, engine.peakingLeft.y1, engine.peakingLeft.y2,
+        engine.peakingRight.x1, engine.peakingRight.x2, engine.peakingRight.y1, engine.peakingRight.y2,
+        engine.saturatorStrong.stateLeft, engine.saturatorStrong.stateRight,
+        engine.saturatorMild.stateLeft, engine.saturatorMild.stateRight,
+        engine.dcBlockerLeft.storedInput, engine.dcBlockerLeft.y1, engine.dcBlockerRight.storedInput, engine.dcBlockerRight.y1
+    };
+    int count = 0;
+    for (float value : values)
+        count += std::fpclassify (value) == FP_SUBNORMAL ? 1 : 0;
+    return count;
+}
+} // namespace
+
+TEST (Torture, LongRenderWithAutomation)
+{
+    // Programme in ten-second stretches: a sawtooth bass under noise bursts, every fifth stretch
+    // silent, ending on a silent one; every half second one parameter moves to a random setting.
+    constexpr int rate = 48000, blockSize = 1024, stretch = 10 * rate;
+    const long totalFrames = (long) renderMinutes * 60 * rate;
+
+    Plugin plugin;
+    plugin.resume ((float) rate, blockSize);
+    EngineMirror mirror (44100.0f);
+
+    std::mt19937 random (61);
+    NoiseSource noiseSource (62);
+    std::vector<float> left (blockSize), right (blockSize), engineLeft (blockSize), engineRight (blockSize), outLeft (blockSize), outRight (blockSize);
+    float phase = 0.0f;
+    long differingBlocks = 0, nonFinite = 0, moves = 0;
+    int subnormalsAfterSilence = -1;
+
+    const auto started = std::chrono::steady_clock::now();
+    for (long start = 0; start < totalFrames; start += blockSize)
+    {
+        const long stretchIndex = start / stretch;
+        const bool silent = stretchIndex % 5 == 4 || start + stretch >= totalFrames;
+        for (int i = 0; i < blockSize; ++i)
+        {
+            phase += 55.0f / (float) rate;
+            phase -= phase >= 1.0f ? 1.0f : 0.0f;
+            const bool burst = ((start + i) / 12000) % 4 == 0;
+            const float sample = silent ? 0.0f : 0.3f * (2.0f * phase - 1.0f) + (burst ? 0.5f : 0.05f) * noiseSource.next();
+            left[(size_t) i] = sample;
+            right[(size_t) i] = silent ? 0.0f : 0.8f * sample + 0.1f * noiseSource.next();
+        }
+
+        if (start % (rate / 2) < blockSize && ! silent)
+        {
+            const auto& info = velk::parameterTable[random() % velk::numParameters];
+            const float value = info.isSwitch() ? (float) (info.firstPosition + (int) (random() % (unsigned) info.numPositions))
+                                                : (float) (random() % 1000) / 1000.0f;
+            plugin.setParameter (info.index, value);
+            mirror.set (info.index, value);
+            ++moves;
+        }
+
+        if (start == 0)
+        {
+            // As the processor does on its first block at a new rate: the engine set up again and
+            // given every stored value.
+            mirror.engine.prepare ((float) rate);
+            for (const auto& info : velk::parameterTable)
+                mirror.set (info.index, plugin.getParameter (info.index));
+        }
+
+        engineLeft = left;
+        engineRight = right;
+        float* inputs[] = { left.data(), right.data() };
+        float* outputs[] = { outLeft.data(), outRight.data() };
+        plugin.process (inputs, outputs, blockSize);
+        mirror.engine.processBlock (engineLeft.data(), engineRight.data(), blockSize);
+
+        differingBlocks += std::memcmp (outLeft.data(), engineLeft.data(), sizeof (float) * blockSize) != 0
+            || std::memcmp (outRight.data(), engineRight.data(), sizeof (float) * blockSize) != 0;
+        for (int i = 0; i < blockSize; ++i)
+            nonFinite += std::isfinite (outLeft[(size_t) i]) && std::isfinite (outRight[(size_t) i]) ? 0 : 1;
+    }
+    // (The meter's follower, computed in double, settles in silence on a few times the smallest
+    // subnormal float; its value is only drawn, and it is reported, not counted.)
+    subnormalsAfterSilence = subnormalsIn (mirror.engine);
+    const double seconds = std::chrono::duration<double> (std::chrono::steady_clock::now() - started).count();
+
+    std::printf ("[ figures  ] %d minutes of programme with %ld parameter moves rendered in %.1f s (%.0f times real time, "
+                 "the engine alongside); after the closing silence %d subnormal values in the filter, detector, saturator and "
+                 "DC-blocker state, meter follower at %g\n",
+                 renderMinutes, moves, seconds, renderMinutes * 60.0 / seconds, subnormalsAfterSilence, (double) mirror.engine.meterState);
+    EXPECT_EQ (nonFinite, 0);
+    EXPECT_EQ (differingBlocks, 0);
+    EXPECT_EQ (subnormalsAfterSilence, 0);
 }
