@@ -331,17 +331,21 @@ TEST (Torture, NonsenseRatesAndBlockSizesKeepTheLastGoodSetUp)
         instance->resume (48000.0f, 512);
 
     // Rates and block sizes that make no sense are ignored, and the next resume keeps 48 kHz.
-    for (const float rate : { 0.0f, -44100.0f, notANumber, infinity, -infinity, 1e30f })
+    for (const float rate : { 0.0f, -44100.0f, notANumber, infinity, -infinity, 1e30f, 1e-30f })
         plugin.dispatch (vst2::effSetSampleRate, 0, 0, nullptr, rate);
     for (const vst2::VstIntPtr frames : { (vst2::VstIntPtr) 0, (vst2::VstIntPtr) -1, std::numeric_limits<vst2::VstIntPtr>::min() })
         plugin.dispatch (vst2::effSetBlockSize, 0, frames);
     plugin.dispatch (vst2::effMainsChanged, 0, 0);
     plugin.dispatch (vst2::effMainsChanged, 0, 1);
 
-    // A block size beyond any buffer (2^40 frames) is taken as "long blocks": they go in pieces.
-    plugin.dispatch (vst2::effSetBlockSize, 0, (vst2::VstIntPtr) 1 << 40);
-    plugin.dispatch (vst2::effMainsChanged, 0, 0);
-    plugin.dispatch (vst2::effMainsChanged, 0, 1);
+    // Block sizes beyond any buffer (2^30 and 2^40 frames) are taken as "long blocks": they go
+    // in pieces, with no buffer of that size.
+    for (const vst2::VstIntPtr frames : { (vst2::VstIntPtr) 1 << 30, (vst2::VstIntPtr) 1 << 40 })
+    {
+        plugin.dispatch (vst2::effSetBlockSize, 0, frames);
+        plugin.dispatch (vst2::effMainsChanged, 0, 0);
+        plugin.dispatch (vst2::effMainsChanged, 0, 1);
+    }
 
     for (Plugin* instance : { &plugin, &reference })
         instance->setParameter (velk::ratioParameter, 4.0f);
@@ -464,11 +468,15 @@ TEST (Torture, StateStormWhileAudioRuns)
                                   }
                                   else
                                   {
-                                      plugin.setChunk (invalid[choose() % invalid.size()]);
+                                      // Straight through the dispatcher, so an empty block goes too.
+                                      auto& block = invalid[choose() % invalid.size()];
+                                      plugin.dispatch (vst2::effSetChunk, 0, (vst2::VstIntPtr) block.size(), block.empty() ? nullptr : block.data());
                                   }
                                   restores.fetch_add (1);
                               } });
 
+    while (restores.load() < 20)
+        std::this_thread::yield();
     const auto input = noise (256, 11);
     for (int i = 0; i < stormBlocks; ++i)
         EXPECT_TRUE (allFinite (render (plugin, input, 256)));

@@ -260,9 +260,9 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
 //==============================================================================
 void VstPluginBinding::setHostSampleRate (float rate) noexcept
 {
-    // A rate that makes no sense (0, negative, not a number, beyond 10 MHz) is ignored: the last
-    // good one stays.
-    if (rate > 0.0f && rate <= maxSampleRate)
+    // A rate that makes no sense (below 1 Hz, negative, not a number, beyond 10 MHz) is ignored:
+    // the last good one stays.
+    if (rate >= minSampleRate && rate <= maxSampleRate)
         hostSampleRate = (double) rate;
 }
 

@@ -56,8 +56,9 @@ private:
     void setHostSampleRate (float rate) noexcept;
     void setHostBlockSize (vst2::VstIntPtr frames) noexcept;
 
-    /** The highest rate a host may set, and the most frames the binding hands the processor at
-        once (a longer host block goes in pieces). */
+    /** The lowest and highest rates a host may set, and the most frames the binding hands the
+        processor at once (a longer host block goes in pieces). */
+    static constexpr float minSampleRate = 1.0f;
     static constexpr float maxSampleRate = 10.0e6f;
     static constexpr int maxScratchFrames = 8192;
 
