@@ -322,9 +322,9 @@ Image drawSwitchStrip (const std::vector<String>& labels)
 /** The clip lamp: frame 0 off (dark red), frame 1 lit. */
 Image drawLampStrip()
 {
-    Image strip (Image::ARGB, 11, 22, true);
+    Image strip (Image::ARGB, layout::peakLed.w, layout::peakLed.h * layout::lampFrames, true);
     Graphics g (strip);
-    for (int frame = 0; frame < 2; ++frame)
+    for (int frame = 0; frame < layout::lampFrames; ++frame)
     {
         const Rectangle<float> r (1.0f, 1.0f + 11.0f * (float) frame, 9.0f, 9.0f);
         const Colour base = frame == 0 ? Colour (0xff4a0d0b) : Colour (0xffff2a1a);
@@ -341,7 +341,7 @@ Image drawLampStrip()
 Image drawMeterStrip()
 {
     const int w = layout::meter.w, h = layout::meter.h;
-    Image strip (Image::ARGB, w, h * 9, true);
+    Image strip (Image::ARGB, w, h * layout::meterFrames, true);
     Graphics g (strip);
     for (int frame = 1; frame <= layout::meterLamps; ++frame)
         for (int lamp = 0; lamp < frame; ++lamp)

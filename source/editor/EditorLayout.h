@@ -27,6 +27,8 @@ constexpr Box linkButton { 0, 582, 100, 21 };
 constexpr Box versionLabel { 260, 580, 102, 24 };
 
 constexpr int meterLamps = 8;
+constexpr int meterFrames = meterLamps + 1; // frame 0 dark, frame k the top k lamps lit
+constexpr int lampFrames = 2; // the clip lamp off and lit
 constexpr int meterLampPitch = 16; // one lamp per 16 rows of the 128-row meter
 
 // Inside a large knob's 128 x 128 frame: the dial's centre and radius.

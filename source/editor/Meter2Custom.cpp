@@ -1,12 +1,13 @@
 #include "Meter2Custom.h"
 
+#include "EditorLayout.h"
 #include "MyTestAudioProcessor.h"
 
 #include <cmath>
 
 Meter2Custom::Meter2Custom (juce::Image newImage, MyTestAudioProcessor* newProcessor)
     : frameWidth (newImage.getWidth()),
-      frameHeight (newImage.getHeight() / 9),
+      frameHeight (newImage.getHeight() / editorlayout::meterFrames),
       image (newImage),
       processor (newProcessor)
 {
@@ -21,10 +22,11 @@ Meter2Custom::~Meter2Custom()
 int Meter2Custom::frameFor (float value) noexcept
 {
     // (value * 8 + 0.5) truncated, clamped to the nine frames; NaN shows the dark frame.
-    const double step = (double) (value * 8.0f) + 0.5;
+    constexpr int lastFrame = editorlayout::meterFrames - 1;
+    const double step = (double) (value * (float) lastFrame) + 0.5;
     if (! (step >= 1.0))
         return 0;
-    return step >= 9.0 ? 8 : (int) step;
+    return step >= (double) editorlayout::meterFrames ? lastFrame : (int) step;
 }
 
 void Meter2Custom::paint (juce::Graphics& g)
@@ -35,7 +37,7 @@ void Meter2Custom::paint (juce::Graphics& g)
 void Meter2Custom::timerCallback()
 {
     level = processor->getEngine().meterValue.load (std::memory_order_relaxed);
-    sourceY = frameFor (level) * image.getHeight() / 9;
+    sourceY = frameFor (level) * image.getHeight() / editorlayout::meterFrames;
 
     if (level != 0.0f)
         repaint();

@@ -4,6 +4,7 @@
 #include "EditorLayout.h"
 #include "MyTestAudioProcessor.h"
 #include "ParameterTable.h"
+#include "VelkVersion.h"
 
 // The processor's parameters are read and written through the framework's index-based
 // interface, which it marks deprecated.
@@ -17,6 +18,31 @@ juce::Image loadImage (const char* data, int size)
 {
     return juce::ImageCache::getFromMemory (data, size);
 }
+
+/** A knob's place and film strip. */
+struct KnobArt
+{
+    editorlayout::Box box;
+    const char* strip;
+    int stripSize;
+};
+
+/** Each knob's art, by parameter index (parameters 0 to 6 have knobs). */
+const KnobArt knobArt[] = {
+    { editorlayout::inputKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
+    { editorlayout::attackKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
+    { editorlayout::releaseKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
+    { editorlayout::outputKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
+    { editorlayout::ratioKnob, BinaryData::myRatioBtn_png, BinaryData::myRatioBtn_pngSize },
+    { editorlayout::distortionKnob, BinaryData::Dist_png, BinaryData::Dist_pngSize },
+    { editorlayout::filterKnob, BinaryData::Hpf_png, BinaryData::Hpf_pngSize },
+};
+
+/** The order the knobs are added in: where their boxes touch, the large knobs lie over the
+    switch knobs. */
+constexpr velk::ParameterIndex knobOrder[] = { velk::distortionParameter, velk::ratioParameter, velk::filterParameter,
+                                               velk::inputParameter, velk::attackParameter, velk::releaseParameter,
+                                               velk::outputParameter };
 } // namespace
 
 MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p, bool followHost)
@@ -25,7 +51,7 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
       followsHost (followHost),
       tooltipWindow (nullptr)
 {
-    versionLabel = std::make_unique<juce::Label> ("version", "v1.0.4\n\n");
+    versionLabel = std::make_unique<juce::Label> ("version", "v" + juce::String (velk::version::text) + "\n\n");
     addAndMakeVisible (versionLabel.get());
     versionLabel->setFont (juce::Font (12.2f, juce::Font::plain));
     versionLabel->setJustificationType (juce::Justification::centredLeft);
@@ -37,34 +63,24 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
     linkButton->setBounds (layout::linkButton.x, layout::linkButton.y, layout::linkButton.w, layout::linkButton.h);
     addAndMakeVisible (linkButton.get());
 
-    const auto distortionStrip = loadImage (BinaryData::Dist_png, BinaryData::Dist_pngSize);
-    const auto ratioStrip = loadImage (BinaryData::myRatioBtn_png, BinaryData::myRatioBtn_pngSize);
-    const auto filterStrip = loadImage (BinaryData::Hpf_png, BinaryData::Hpf_pngSize);
-    const auto inputStrip = loadImage (BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize);
-    const auto attackStrip = loadImage (BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize);
-    const auto releaseStrip = loadImage (BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize);
-    const auto outputStrip = loadImage (BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize);
     const auto lampStrip = loadImage (BinaryData::bmp00132_png, BinaryData::bmp00132_pngSize);
     const auto meterStrip = loadImage (BinaryData::meter11_1_png, BinaryData::meter11_1_pngSize);
 
     meter = std::make_unique<Meter2Custom> (meterStrip, p);
-    meter->setBounds (layout::meter.x, layout::meter.y, meterStrip.getWidth(), meterStrip.getHeight() / 9);
+    meter->setBounds (layout::meter.x, layout::meter.y, meterStrip.getWidth(), meterStrip.getHeight() / layout::meterFrames);
     addAndMakeVisible (meter.get());
 
     setSize (width, height);
 
     peakLed = std::make_unique<PeakLed> ("PeakLed", lampStrip, p);
-    peakLed->setBounds (layout::peakLed.x, layout::peakLed.y, lampStrip.getWidth(), lampStrip.getHeight() / 2);
+    peakLed->setBounds (layout::peakLed.x, layout::peakLed.y, lampStrip.getWidth(), lampStrip.getHeight() / layout::lampFrames);
     addAndMakeVisible (peakLed.get());
 
-    // Where the boxes touch, the large knobs lie over the switch knobs: they are added later.
-    distortionKnob = createKnob (layout::distortionKnob, p, distortionStrip, velk::distortionParameter);
-    ratioKnob = createKnob (layout::ratioKnob, p, ratioStrip, velk::ratioParameter);
-    filterKnob = createKnob (layout::filterKnob, p, filterStrip, velk::filterParameter);
-    inputKnob = createKnob (layout::inputKnob, p, inputStrip, velk::inputParameter);
-    attackKnob = createKnob (layout::attackKnob, p, attackStrip, velk::attackParameter);
-    releaseKnob = createKnob (layout::releaseKnob, p, releaseStrip, velk::releaseParameter);
-    outputKnob = createKnob (layout::outputKnob, p, outputStrip, velk::outputParameter);
+    for (const auto index : knobOrder)
+    {
+        const auto& art = knobArt[index];
+        this->*knobMember (index) = createKnob (art.box, p, loadImage (art.strip, art.stripSize), index);
+    }
 
     processor.addChangeListener (this);
     tooltipWindow.setMillisecondsBeforeTipAppears (200);
@@ -83,8 +99,8 @@ MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor()
 
     versionLabel = nullptr;
     processor.removeChangeListener (this);
-    for (auto* knob : { &distortionKnob, &ratioKnob, &filterKnob, &inputKnob, &attackKnob, &releaseKnob, &outputKnob })
-        *knob = nullptr;
+    for (const auto index : knobOrder)
+        this->*knobMember (index) = nullptr;
     meter = nullptr;
     peakLed = nullptr;
     linkButton = nullptr;
@@ -106,21 +122,19 @@ std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlay
     return knob;
 }
 
+MyTestAudioProcessorEditor::KnobMember MyTestAudioProcessorEditor::knobMember (int parameterIndex) noexcept
+{
+    using Editor = MyTestAudioProcessorEditor;
+    static constexpr KnobMember members[velk::numParameters] = { &Editor::inputKnob, &Editor::attackKnob, &Editor::releaseKnob,
+                                                                 &Editor::outputKnob, &Editor::ratioKnob, &Editor::distortionKnob,
+                                                                 &Editor::filterKnob, nullptr, nullptr };
+    return velk::isParameterIndex (parameterIndex) ? members[parameterIndex] : nullptr;
+}
+
 FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const noexcept
 {
-    // clang-format off
-    switch (parameterIndex)
-    {
-        case velk::inputParameter:      return inputKnob.get();
-        case velk::attackParameter:     return attackKnob.get();
-        case velk::releaseParameter:    return releaseKnob.get();
-        case velk::outputParameter:     return outputKnob.get();
-        case velk::ratioParameter:      return ratioKnob.get();
-        case velk::distortionParameter: return distortionKnob.get();
-        case velk::filterParameter:     return filterKnob.get();
-        default:                        return nullptr;
-    }
-    // clang-format on
+    const auto member = knobMember (parameterIndex);
+    return member != nullptr ? (this->*member).get() : nullptr;
 }
 
 void MyTestAudioProcessorEditor::paint (juce::Graphics& g)

@@ -58,6 +58,11 @@ private:
     std::unique_ptr<FilmStripKnob> createKnob (editorlayout::Box box, MyTestAudioProcessor* processor, juce::Image strip,
                                                int parameterIndex);
 
+    using KnobMember = std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::*;
+
+    /** The member that holds the knob of a parameter index, or null. */
+    static KnobMember knobMember (int parameterIndex) noexcept;
+
     /** The parameter a knob controls, or -1. */
     int indexOf (const juce::Slider* slider) const noexcept;
 

@@ -1,12 +1,13 @@
 #include "PeakLed.h"
 
+#include "EditorLayout.h"
 #include "MyTestAudioProcessor.h"
 
 PeakLed::PeakLed (const juce::String& componentName, juce::Image newImage, MyTestAudioProcessor* newProcessor)
     : juce::Component (componentName),
       image (newImage),
       frameWidth (newImage.getWidth()),
-      frameHeight (newImage.getHeight() / 2),
+      frameHeight (newImage.getHeight() / editorlayout::lampFrames),
       processor (newProcessor)
 {
     startTimer (50);

@@ -15,9 +15,9 @@ namespace
 constexpr auto relaxed = std::memory_order_relaxed;
 
 /** A faulty upstream plug-in can send NaN or infinity; such a sample enters the chain as 0. */
-float finiteOrZero (float x) noexcept
+float finiteOrZero (float sample) noexcept
 {
-    return isFiniteFloat (x) ? x : 0.0f;
+    return isFiniteFloat (sample) ? sample : 0.0f;
 }
 
 /** -96 dB stands for a gain that is switched off (a value of 0 or below). */
@@ -29,10 +29,10 @@ float decibelsOrOff (float linear) noexcept
 /** A filter whose output is not finite has taken an overflow into its history: it restarts
     from silence and the sample becomes 0. Finite outputs pass unchanged. */
 template <typename Component>
-float keepFinite (Component& component, float y) noexcept
+float keepFinite (Component& component, float output) noexcept
 {
-    if (isFiniteFloat (y))
-        return y;
+    if (isFiniteFloat (output))
+        return output;
 
     component.clearHistory();
     return 0.0f;
@@ -93,22 +93,22 @@ void CompressorCore::prepare (float sampleRate) noexcept
 
 void CompressorCore::refreshSnapshot (std::uint32_t version) noexcept
 {
-    ParameterSnapshot::Values v;
-    v.inputGainDb = inputGainDb.load (relaxed);
-    v.outputGainDb = outputGainDb.load (relaxed);
-    v.inputGain = inputGain.load (relaxed);
-    v.attack = attack.load (relaxed);
-    v.kneeDb = kneeDb.load (relaxed);
-    v.ratio = ratio.load (relaxed);
-    v.limiter = limiter.load (relaxed);
-    v.distortionMode = distortionMode.load (relaxed);
-    v.filterMode = filterMode.load (relaxed);
-    v.attackMsLeft = detectorLeft.attackMs.load (relaxed);
-    v.releaseMsLeft = detectorLeft.releaseMs.load (relaxed);
-    v.attackMsRight = detectorRight.attackMs.load (relaxed);
-    v.releaseMsRight = detectorRight.releaseMs.load (relaxed);
+    ParameterSnapshot::Values values;
+    values.inputGainDb = inputGainDb.load (relaxed);
+    values.outputGainDb = outputGainDb.load (relaxed);
+    values.inputGain = inputGain.load (relaxed);
+    values.attack = attack.load (relaxed);
+    values.kneeDb = kneeDb.load (relaxed);
+    values.ratio = ratio.load (relaxed);
+    values.limiter = limiter.load (relaxed);
+    values.distortionMode = distortionMode.load (relaxed);
+    values.filterMode = filterMode.load (relaxed);
+    values.attackMsLeft = detectorLeft.attackMs.load (relaxed);
+    values.releaseMsLeft = detectorLeft.releaseMs.load (relaxed);
+    values.attackMsRight = detectorRight.attackMs.load (relaxed);
+    values.releaseMsRight = detectorRight.releaseMs.load (relaxed);
 
-    snapshot.update (v, preparedRate);
+    snapshot.update (values, preparedRate);
     snapshotVersion = version;
     snapshotValid = true;
 
@@ -120,7 +120,7 @@ void CompressorCore::refreshSnapshot (std::uint32_t version) noexcept
     detectorRight.attackCoef.store (snapshot.attackCoefRight(), relaxed);
     detectorRight.releaseCoef.store (snapshot.releaseCoefRight(), relaxed);
 
-    const Calibration::Settings settings { v.ratio, v.limiter, v.attack, v.inputGain };
+    const Calibration::Settings settings { values.ratio, values.limiter, values.attack, values.inputGain };
     calibrationDue = ! calibrationValid || ! calibrated.isSameAs (settings);
 }
 
@@ -135,7 +135,7 @@ void CompressorCore::setInput (float value) noexcept
 void CompressorCore::setAttack (float value) noexcept
 {
     attack.store (value, relaxed);
-    const float ms = value * 10.0f;
+    const float ms = value * velk::parameterInfo (velk::attackParameter).engineScale;
     attackMs.store (ms, relaxed);
     detectorLeft.setAttack (ms);
     detectorRight.setAttack (ms);
@@ -144,7 +144,7 @@ void CompressorCore::setAttack (float value) noexcept
 
 void CompressorCore::setRelease (float value) noexcept
 {
-    const float ms = value * 3000.0f;
+    const float ms = value * velk::parameterInfo (velk::releaseParameter).engineScale;
     releaseMs.store (ms, relaxed);
     detectorLeft.setRelease (ms);
     detectorRight.setRelease (ms);
@@ -153,7 +153,7 @@ void CompressorCore::setRelease (float value) noexcept
 
 void CompressorCore::setOutput (float value) noexcept
 {
-    outputGainDb.store (decibelsOrOff (2.0f * value), relaxed);
+    outputGainDb.store (decibelsOrOff (velk::parameterInfo (velk::outputParameter).engineScale * value), relaxed);
     parametersChanged();
 }
 
@@ -236,30 +236,30 @@ void CompressorCore::refreshSnapshotIfChanged() noexcept
         refreshSnapshot (version);
 }
 
-/** The distortion stage on both audio samples; g is only the shapers' drive. */
-inline void CompressorCore::distort (float& left, float& right, float g) noexcept
+/** The distortion stage on both audio samples; the linear input gain is only the shapers' drive. */
+inline void CompressorCore::distort (float& left, float& right, float drive) noexcept
 {
-    const auto& p = snapshot.values();
+    const auto& settings = snapshot.values();
     // clang-format off
-    switch (p.distortionMode)
+    switch (settings.distortionMode)
     {
         case 0:
-            if (p.inputGain <= 0.0f)
+            if (settings.inputGain <= 0.0f)
             {
                 left *= 0.0f;
                 right *= 0.0f;
             }
             else
             {
-                atanShapeLight (left, g);
-                atanShapeLight (right, g);
+                atanShapeLight (left, drive);
+                atanShapeLight (right, drive);
             }
             break;
 
         case 1: saturatorMild.processMild (left, right); break;
         case 2: saturatorStrong.processStrong (left, right); break;
-        case 3: atanShapeBlend (left, g); atanShapeBlend (right, g); break;
-        case 4: atanShapeFull (left, g); atanShapeFull (right, g); break;
+        case 3: atanShapeBlend (left, drive); atanShapeBlend (right, drive); break;
+        case 4: atanShapeFull (left, drive); atanShapeFull (right, drive); break;
         default: break;
     }
     // clang-format on
@@ -279,19 +279,19 @@ inline void CompressorCore::highPassAudio (float& left, float& right, bool flush
 
 /** The detectors' inputs from the input samples: gained, through the sidechain filter of the
     filter mode; silent for a mode outside 0..3. */
-inline void CompressorCore::feedSidechain (float inLeft, float inRight, std::int32_t filter, float g, bool flushAllowed) noexcept
+inline void CompressorCore::feedSidechain (float inLeft, float inRight, std::int32_t filter, float inputLinear, bool flushAllowed) noexcept
 {
     switch (filter)
     {
         case 0:
         case 2:
-            sidechainLeft = g * inLeft;
-            sidechainRight = g * inRight;
+            sidechainLeft = inputLinear * inLeft;
+            sidechainRight = inputLinear * inRight;
             break;
 
         case 1:
-            sidechainLeft = g * keepFinite (highPassLeft, highPassLeft.processSample (inLeft));
-            sidechainRight = g * keepFinite (highPassRight, highPassRight.processSample (inRight));
+            sidechainLeft = inputLinear * keepFinite (highPassLeft, highPassLeft.processSample (inLeft));
+            sidechainRight = inputLinear * keepFinite (highPassRight, highPassRight.processSample (inRight));
             if (flushAllowed)
             {
                 highPassLeft.snapToZeroWhenDecayed();
@@ -311,8 +311,8 @@ inline void CompressorCore::feedSidechain (float inLeft, float inRight, std::int
                 peakingLeft.snapToZeroWhenDecayed();
                 peakingRight.snapToZeroWhenDecayed();
             }
-            sidechainLeft = g * copyLeft;
-            sidechainRight = g * copyRight;
+            sidechainLeft = inputLinear * copyLeft;
+            sidechainRight = inputLinear * copyRight;
             break;
         }
 
@@ -330,24 +330,24 @@ inline void CompressorCore::calibrateIfDue() noexcept
     if (! calibrationDue)
         return;
 
-    const auto& p = snapshot.values();
-    calibrated = { p.ratio, p.limiter, p.attack, p.inputGain };
+    const auto& settings = snapshot.values();
+    calibrated = { settings.ratio, settings.limiter, settings.attack, settings.inputGain };
     applyCalibration (calibrated);
     calibrationValid = true;
     calibrationDue = false;
 }
 
 /** Gain, clip detection, output gain and make-up, DC blocking: one sample pair, in place. */
-inline bool CompressorCore::finish (float& left, float& right, float gain, float g, float outG, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept
+inline bool CompressorCore::finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept
 {
-    left = (left * gain) * g;
-    right = (right * gain) * g;
+    left = (left * gain) * inputLinear;
+    right = (right * gain) * inputLinear;
 
     // The clip test sees the signal before output gain and make-up; only the lamp clears it.
     const bool clipped = std::fabs ((left + right) * 0.5f) > 1.0f;
 
-    left = (left * outG) * makeup;
-    right = (right * outG) * makeup;
+    left = (left * outputLinear) * makeup;
+    right = (right * outputLinear) * makeup;
 
     // While a setting overflows the gain, a sample that is not finite leaves as 0 and the
     // blocker restarts from silence.
@@ -363,33 +363,33 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const float inRight = finiteOrZero (*rightSample);
 
     refreshSnapshotIfChanged();
-    const auto& p = snapshot.values();
-    const float g = snapshot.inputLinear();
+    const auto& settings = snapshot.values();
+    const float inputLinear = snapshot.inputLinear();
     const bool flushAllowed = snapshot.filterFlushAllowed();
 
-    // The audio path first: the distortion works on the samples before the input gain (g is
-    // only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
+    // The audio path first: the distortion works on the samples before the input gain (the input
+    // gain is only the shapers' drive), then the optional audio high-pass. Nothing here depends on the
     // sidechain below, and doing it first keeps fewer values alive across the arctangent calls.
     float left = inLeft, right = inRight;
-    distort (left, right, g);
-    if (p.filterMode == 2)
+    distort (left, right, inputLinear);
+    if (settings.filterMode == 2)
         highPassAudio (left, right, flushAllowed);
 
     // Sidechain, detection, linked level and gain. The detectors clamp their envelopes to 0..1,
     // so even an overflowed sidechain leaves them finite.
-    feedSidechain (inLeft, inRight, p.filterMode, g, flushAllowed);
+    feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
     const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
     const float envelopeRight = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
-    const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, p.ratio, p.limiter, p.kneeDb);
+    const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
     lastGain = gain;
 
     // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
     sidechainRight = (sidechainLeft + sidechainRight) * 0.5f;
-    meterState = MeterBallistics::advance (meterState, MeterBallistics::target (p.ratio, sidechainRight, gain));
+    meterState = MeterBallistics::advance (meterState, MeterBallistics::target (settings.ratio, sidechainRight, gain));
     meterValue.store (meterState, relaxed);
 
     calibrateIfDue();
-    if (finish (left, right, gain, g, snapshot.outputLinear(), makeupGain, dcBlockerLeft, dcBlockerRight))
+    if (finish (left, right, gain, inputLinear, snapshot.outputLinear(), makeupGain, dcBlockerLeft, dcBlockerRight))
         clipFlag.store (true, relaxed);
     *leftSample = left;
     *rightSample = right;
@@ -413,11 +413,10 @@ void CompressorCore::processBlock (float* left, float* right, int numSamples) no
 
 void CompressorCore::processChunk (float* left, float* right, int numSamples) noexcept
 {
-    const auto& p = snapshot.values();
-    const float g = snapshot.inputLinear();
-    const float outG = snapshot.outputLinear();
+    const auto& settings = snapshot.values();
+    const float inputLinear = snapshot.inputLinear();
+    const float outputLinear = snapshot.outputLinear();
     const bool flushAllowed = snapshot.filterFlushAllowed();
-    auto& s = scratch;
 
     // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream feeds
     //    its sample as both sides. The envelopes stay in registers for the chunk.
@@ -428,35 +427,35 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     {
         const float inLeft = finiteOrZero (left[i]);
         const float inRight = right != nullptr ? finiteOrZero (right[i]) : inLeft;
-        s.audioLeft[i] = inLeft;
-        s.audioRight[i] = inRight;
+        scratch.audioLeft[i] = inLeft;
+        scratch.audioRight[i] = inRight;
 
-        feedSidechain (inLeft, inRight, p.filterMode, g, flushAllowed);
+        feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
         envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
         envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
-        s.envelopeLeft[i] = envelopeLeft;
-        s.envelopeRight[i] = envelopeRight;
-        s.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
+        scratch.envelopeLeft[i] = envelopeLeft;
+        scratch.envelopeRight[i] = envelopeRight;
+        scratch.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
     }
     detectorLeft.envelope = envelopeLeft;
     detectorRight.envelope = envelopeRight;
-    sidechainRight = s.sidechainMono[numSamples - 1];
+    sidechainRight = scratch.sidechainMono[numSamples - 1];
 
     // 2. The gains. The first sample sees the threshold from before this chunk's calibration,
     //    the others the calibrated one.
-    s.gain[0] = gainComputer.linkedGain (s.envelopeLeft[0], s.envelopeRight[0], thresholdDb, p.ratio, p.limiter, p.kneeDb);
+    scratch.gain[0] = gainComputer.linkedGain (scratch.envelopeLeft[0], scratch.envelopeRight[0], thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
     calibrateIfDue();
     if (numSamples > 1)
-        gainComputer.linkedGains (s.envelopeLeft + 1, s.envelopeRight + 1, s.gain + 1, numSamples - 1, thresholdDb, p.ratio, p.limiter, p.kneeDb);
+        gainComputer.linkedGains (scratch.envelopeLeft + 1, scratch.envelopeRight + 1, scratch.gain + 1, numSamples - 1, thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
 
     // 3. The audio: distortion, then sample by sample the audio high-pass, the meter, gain,
     //    clip detection, output and DC blocking.
     // The arctangent curves have no memory: the whole chunk at once, before the loop.
-    const bool shapedAhead = p.distortionMode == 3 || p.distortionMode == 4 || (p.distortionMode == 0 && p.inputGain > 0.0f);
+    const bool shapedAhead = settings.distortionMode == 3 || settings.distortionMode == 4 || (settings.distortionMode == 0 && settings.inputGain > 0.0f);
     if (shapedAhead)
     {
-        atanShapeBlock (p.distortionMode, s.audioLeft, numSamples, g);
-        atanShapeBlock (p.distortionMode, s.audioRight, numSamples, g);
+        atanShapeBlock (settings.distortionMode, scratch.audioLeft, numSamples, inputLinear);
+        atanShapeBlock (settings.distortionMode, scratch.audioRight, numSamples, inputLinear);
     }
 
     // The meter, the output stage's blockers and the clip test live in registers for the chunk.
@@ -466,17 +465,17 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     bool clipped = false;
     for (int i = 0; i < numSamples; ++i)
     {
-        float l = s.audioLeft[i], r = s.audioRight[i];
+        float outLeft = scratch.audioLeft[i], outRight = scratch.audioRight[i];
         if (! shapedAhead)
-            distort (l, r, g);
-        if (p.filterMode == 2)
-            highPassAudio (l, r, flushAllowed);
+            distort (outLeft, outRight, inputLinear);
+        if (settings.filterMode == 2)
+            highPassAudio (outLeft, outRight, flushAllowed);
 
-        meter = MeterBallistics::advance (meter, MeterBallistics::target (p.ratio, s.sidechainMono[i], s.gain[i]));
-        clipped |= finish (l, r, s.gain[i], g, outG, makeup, blockerLeft, blockerRight);
-        left[i] = l;
+        meter = MeterBallistics::advance (meter, MeterBallistics::target (settings.ratio, scratch.sidechainMono[i], scratch.gain[i]));
+        clipped |= finish (outLeft, outRight, scratch.gain[i], inputLinear, outputLinear, makeup, blockerLeft, blockerRight);
+        left[i] = outLeft;
         if (right != nullptr)
-            right[i] = r;
+            right[i] = outRight;
     }
     dcBlockerLeft = blockerLeft;
     dcBlockerRight = blockerRight;
@@ -485,5 +484,5 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         clipFlag.store (true, relaxed);
 
     meterValue.store (meterState, relaxed);
-    lastGain = s.gain[numSamples - 1];
+    lastGain = scratch.gain[numSamples - 1];
 }

@@ -153,13 +153,13 @@ public:
 
 private:
     void refreshSnapshotIfChanged() noexcept;
-    void distort (float& left, float& right, float g) noexcept;
+    void distort (float& left, float& right, float drive) noexcept;
     void highPassAudio (float& left, float& right, bool flushAllowed) noexcept;
-    void feedSidechain (float inLeft, float inRight, std::int32_t filter, float g, bool flushAllowed) noexcept;
+    void feedSidechain (float inLeft, float inRight, std::int32_t filter, float inputLinear, bool flushAllowed) noexcept;
     void calibrateIfDue() noexcept;
     /** Gain, clip test, output gain, make-up and DC blocking of one sample pair; true when the
         pair clipped. */
-    static bool finish (float& left, float& right, float gain, float g, float outG, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
+    static bool finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
     void processChunk (float* left, float* right, int numSamples) noexcept;
 
     /** The block path works through its block in chunks of this many samples. */

@@ -38,7 +38,7 @@ float GainComputer::computeGain (float levelDb, float thresholdDb, float ratio, 
 float GainComputer::gainDb (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept
 {
     const float slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
-    float s = slope;
+    float slopeHere = slope;
 
     if (kneeDb > 0.0f)
     {
@@ -54,11 +54,11 @@ float GainComputer::gainDb (float levelDb, float thresholdDb, float ratio, float
             if (xHigh > 0.0f)
                 xHigh = 0.0f;
 
-            s = slope * ((levelDb - xLow) / (xHigh - xLow));
+            slopeHere = slope * ((levelDb - xLow) / (xHigh - xLow));
         }
     }
 
-    float result = (thresholdDb - levelDb) * s;
+    float result = (thresholdDb - levelDb) * slopeHere;
     if (result > 0.0f)
         result = 0.0f;
     return result;
@@ -80,7 +80,7 @@ void GainComputer::reset() noexcept
     thresholdKnown = false;
 }
 
-float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept
+float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, std::int32_t ratio, float kneeDb, bool isLimiter) noexcept
 {
     // Ratio 1 without the limiter has slope 0: the curve gives exactly 1 at every level.
     if (ratio == 1 && ! isLimiter)
@@ -109,7 +109,7 @@ float GainComputer::linkedGain (float envelopeLeft, float envelopeRight, float t
 }
 
 void GainComputer::linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,
-                                float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept
+                                float thresholdDb, std::int32_t ratio, float kneeDb, bool isLimiter) noexcept
 {
     if (ratio == 1 && ! isLimiter)
     {

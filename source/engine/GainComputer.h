@@ -27,8 +27,9 @@ public:
     /**
         The gain for two envelopes (linear, 0..1, as the detectors leave them): their levels in dB
         are linked as 20 log10 of the mean of the two linear levels, then run through the curve.
+        The curve's settings follow computeGain's order.
     */
-    float linkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept;
+    float linkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, std::int32_t ratio, float kneeDb, bool isLimiter) noexcept;
 
     /**
         linkedGain for count pairs of envelopes (at most maxBlock), the logarithms and powers
@@ -36,7 +37,7 @@ public:
         envelopeRight[i], ...) bit for bit.
     */
     void linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,
-                      float thresholdDb, std::int32_t ratio, bool isLimiter, float kneeDb) noexcept;
+                      float thresholdDb, std::int32_t ratio, float kneeDb, bool isLimiter) noexcept;
 
     static constexpr int maxBlock = 256;
 

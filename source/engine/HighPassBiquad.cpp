@@ -1,7 +1,5 @@
 #include "HighPassBiquad.h"
 
-#include "SnapToZero.h"
-
 #include <cmath>
 
 HighPassBiquad::HighPassBiquad (float sampleRate) noexcept
@@ -15,12 +13,4 @@ HighPassBiquad::HighPassBiquad (float sampleRate) noexcept
     b2 = b0;
     a1 = (float) (((double) k2 - 1.0) * 2.0 * (double) b0);
     a2 = (float) ((1.0 - (double) kd + (double) k2) * (double) b0);
-}
-
-void HighPassBiquad::snapToZero() noexcept
-{
-    snapSubnormalToZero (x1);
-    snapSubnormalToZero (x2);
-    snapSubnormalToZero (y1);
-    snapSubnormalToZero (y2);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cmath>
-#include <limits>
+#include "BiquadRecursion.h"
 
 /**
     Fixed second-order high-pass at 80 Hz: the analogue prototype s^2 / (s^2 + 1.5 s + 1)
@@ -15,32 +14,14 @@ public:
     explicit HighPassBiquad (float sampleRate) noexcept;
 
     /** Filters one sample and advances the history. */
-    float processSample (float x) noexcept
-    {
-        // Summed left to right in exactly this order.
-        const float y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        return y;
-    }
+    float processSample (float x) noexcept { return biquad::step (x, b0, b1, b2, a1, a2, x1, x2, y1, y2); }
 
-    /**
-        Sets history values below the smallest normal float to zero. In silence after a burst the
-        recursion otherwise decays into, and can stay in, the subnormal range, where arithmetic is
-        many times slower. The engine calls it only where such values cannot reach an output sample.
-    */
-    void snapToZero() noexcept;
+    /** Sets subnormal history values to zero (see biquad::snapToZero). The engine calls it only
+        where such values cannot reach an output sample. */
+    void snapToZero() noexcept { biquad::snapToZero (x1, x2, y1, y2); }
 
-    /** snapToZero, but only once the last output has decayed below the smallest normal float:
-        one comparison per sample while a signal passes. */
-    void snapToZeroWhenDecayed() noexcept
-    {
-        // A history of exact zeros (silence) has nothing to flush: no call on every sample.
-        if (std::fabs (y1) < std::numeric_limits<float>::min() && (x1 != 0.0f || x2 != 0.0f || y1 != 0.0f || y2 != 0.0f))
-            snapToZero();
-    }
+    /** snapToZero once the last output has decayed below the smallest normal float. */
+    void snapToZeroWhenDecayed() noexcept { biquad::snapToZeroWhenDecayed (x1, x2, y1, y2); }
 
     /** Restarts from silence; the coefficients stay. */
     void clearHistory() noexcept { x1 = x2 = y1 = y2 = 0.0f; }

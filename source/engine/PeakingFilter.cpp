@@ -1,7 +1,5 @@
 #include "PeakingFilter.h"
 
-#include "SnapToZero.h"
-
 #include <cmath>
 
 PeakingFilter::PeakingFilter (float newSampleRate) noexcept
@@ -24,12 +22,4 @@ PeakingFilter::PeakingFilter (float newSampleRate) noexcept
     b0 = (float) ((1.0 + (double) q) / a0);
     b1 = a1;
     b2 = (float) ((1.0 - (double) q) / a0);
-}
-
-void PeakingFilter::snapToZero() noexcept
-{
-    snapSubnormalToZero (x1);
-    snapSubnormalToZero (x2);
-    snapSubnormalToZero (y1);
-    snapSubnormalToZero (y2);
 }

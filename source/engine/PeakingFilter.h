@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cmath>
-#include <limits>
+#include "BiquadRecursion.h"
 
 /**
     Fixed bell at 2 kHz, +20 dB at its centre, 0.7 octave wide: the peaking equaliser of the
@@ -17,26 +16,13 @@ public:
     explicit PeakingFilter (float sampleRate) noexcept;
 
     /** Filters one sample in place and advances the history. */
-    void processSample (float& x) noexcept
-    {
-        const float y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        x = y;
-    }
+    void processSample (float& x) noexcept { x = biquad::step (x, b0, b1, b2, a1, a2, x1, x2, y1, y2); }
 
     /** As HighPassBiquad::snapToZero. */
-    void snapToZero() noexcept;
+    void snapToZero() noexcept { biquad::snapToZero (x1, x2, y1, y2); }
 
     /** As HighPassBiquad::snapToZeroWhenDecayed. */
-    void snapToZeroWhenDecayed() noexcept
-    {
-        // A history of exact zeros (silence) has nothing to flush: no call on every sample.
-        if (std::fabs (y1) < std::numeric_limits<float>::min() && (x1 != 0.0f || x2 != 0.0f || y1 != 0.0f || y2 != 0.0f))
-            snapToZero();
-    }
+    void snapToZeroWhenDecayed() noexcept { biquad::snapToZeroWhenDecayed (x1, x2, y1, y2); }
 
     /** Restarts from silence; the coefficients stay. */
     void clearHistory() noexcept { x1 = x2 = y1 = y2 = 0.0f; }

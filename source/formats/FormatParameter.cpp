@@ -1,21 +1,9 @@
 #include "FormatParameter.h"
 
 #include "MyTestAudioProcessor.h"
+#include "ParameterText.h"
 
 #include <cmath>
-
-namespace
-{
-// The identifiers hosts store in projects and automation: never change one once shipped.
-constexpr const char* identifiers[velk::numParameters] = { "input", "attack", "release", "output", "ratio",
-                                                           "distortion", "filter", "wetDry", "gc" };
-
-/** Reads the number at the start of a text, 0 when there is none. */
-float leadingNumber (const juce::String& text)
-{
-    return MyTestAudioProcessor::savedValue (text.trimStart());
-}
-} // namespace
 
 FormatParameter::FormatParameter (const velk::ParameterInfo& parameterInfo, RawValueCallback callback)
     : juce::RangedAudioParameter (juce::ParameterID { identifierFor (parameterInfo.index), 1 }, parameterInfo.name,
@@ -29,7 +17,7 @@ FormatParameter::FormatParameter (const velk::ParameterInfo& parameterInfo, RawV
 
 const char* FormatParameter::identifierFor (int index) noexcept
 {
-    return velk::isParameterIndex (index) ? identifiers[index] : "";
+    return velk::isParameterIndex (index) ? velk::parameterInfo (index).id : "";
 }
 
 float FormatParameter::normalizedFor (float rawValue) const noexcept
@@ -100,41 +88,16 @@ bool FormatParameter::isDiscrete() const
 juce::String FormatParameter::getText (float normalizedValue, int maximumLength) const
 {
     const float raw = rawValueFor (normalizedValue);
-    const auto text = info.isSwitch() ? juce::String (info.captions[(int) raw - info.firstPosition])
-                                      : MyTestAudioProcessor::displayText (info.index, raw);
+    const auto* caption = velk::positionCaption (info.index, raw);
+    const auto text = caption != nullptr ? juce::String (caption) : juce::String (velk::displayText (info.index, raw));
     return maximumLength > 0 ? text.substring (0, maximumLength) : text;
 }
 
 float FormatParameter::getValueForText (const juce::String& text) const
 {
-    if (info.isSwitch())
-    {
-        // A caption, or the start of one ("4" for "4:1", "lim" for "Limit"); else a raw value.
-        const auto typed = text.trim();
-        for (int position = 0; position < info.numPositions; ++position)
-            if (typed.equalsIgnoreCase (info.captions[position]))
-                return (float) position / (float) (info.numPositions - 1);
-        auto start = typed;
-        if (info.index == velk::ratioParameter && typed.containsOnly ("0123456789"))
-            start << ":"; // "2" is 2:1, not 20:1
-        for (int position = 0; position < info.numPositions && typed.isNotEmpty(); ++position)
-            if (juce::String (info.captions[position]).startsWithIgnoreCase (start))
-                return (float) position / (float) (info.numPositions - 1);
-        return normalizedFor (leadingNumber (text));
-    }
-
-    // The inverse of the display texts: "300.00 ms" of attack, "300 ms" or "2 sec" of release.
-    const float number = leadingNumber (text);
-    switch (info.format)
-    {
-        case velk::DisplayFormat::attackTime:
-            return normalizedFor (number / 300.0f);
-        case velk::DisplayFormat::releaseTime:
-            return normalizedFor (text.containsIgnoreCase ("sec") ? number / 3.0f : number / 3000.0f);
-        case velk::DisplayFormat::threeDecimals:
-        default:
-            return normalizedFor (number);
-    }
+    // The inverse of the texts above: a caption or the start of one, "300.00 ms" of attack,
+    // "300 ms" or "2 sec" of release.
+    return normalizedFor (velk::valueForText (info.index, text.toStdString()));
 }
 
 juce::StringArray FormatParameter::getAllValueStrings() const

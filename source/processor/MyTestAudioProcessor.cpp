@@ -2,6 +2,8 @@
 
 #include "MyTestAudioProcessorEditor.h"
 #include "ParameterTable.h"
+#include "ParameterText.h"
+#include "VelkVersion.h"
 
 #include <charconv>
 #include <cmath>
@@ -56,7 +58,7 @@ MyTestAudioProcessor::MyTestAudioProcessor()
 MyTestAudioProcessor::~MyTestAudioProcessor() = default;
 
 //==============================================================================
-const juce::String MyTestAudioProcessor::getName() const { return "VELK"; }
+const juce::String MyTestAudioProcessor::getName() const { return velk::version::productName; }
 
 // The engine's set-up is driven by the block callback's rate test, so a suspend and resume at
 // the same rate leaves envelopes and filters as they were.
@@ -140,29 +142,7 @@ float MyTestAudioProcessor::getParameter (int index)
 
 const juce::String MyTestAudioProcessor::getParameterText (int index)
 {
-    return velk::isParameterIndex (index) ? displayText (index, getParameter (index)) : juce::String();
-}
-
-juce::String MyTestAudioProcessor::displayText (int index, float value)
-{
-    switch (velk::parameterInfo (index).format)
-    {
-        case velk::DisplayFormat::attackTime:
-            // The knob reads 300 times the stored value; the engine's attack is 10 times it.
-            return juce::String::formatted ("%4.2f ms", (double) value * 300.0);
-
-        case velk::DisplayFormat::releaseTime:
-        {
-            // Release text switches to seconds at one second of release time.
-            const float releaseMs = value * 3000.0f;
-            return releaseMs >= 1000.0f ? juce::String::formatted ("%4.0f sec", (double) releaseMs / 1000.0)
-                                        : juce::String::formatted ("%4.0f ms", (double) releaseMs);
-        }
-
-        case velk::DisplayFormat::threeDecimals:
-        default:
-            return juce::String ((double) value, 3);
-    }
+    return velk::isParameterIndex (index) ? juce::String (velk::displayText (index, getParameter (index))) : juce::String();
 }
 
 void MyTestAudioProcessor::setParameter (int index, float newValue)
@@ -267,12 +247,3 @@ void MyTestAudioProcessor::setStateInformation (const void* data, int sizeInByte
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
-
-//==============================================================================
-// The VST3, LV2 and standalone builds create their own processor, which owns this one.
-#if ! VELK_FORMAT_WRAPPER
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
-{
-    return new MyTestAudioProcessor();
-}
-#endif

@@ -9,9 +9,9 @@
 #include <memory>
 
 /**
-    VELK's audio processor: owns the compressor engine, stores the nine parameter values, walks
-    every audio block through the engine one sample pair at a time, saves and restores the
-    settings, and creates the editor.
+    VELK's audio processor: owns the compressor engine, stores the nine parameter values, hands
+    every audio block to the engine whole, saves and restores the settings, and creates the
+    editor.
 
     The nine parameters are described in ParameterTable.h. Ratio, Distortion and Filter are whole
     numbers carried in the float and truncated toward zero; no value is clamped or rescaled, but
@@ -85,9 +85,6 @@ public:
         space, 0 when there is none; a text that reads as NaN or infinity restores as 0. */
     static float savedValue (const juce::String& text);
 
-    /** The display text of parameter index (0 to 8) at a value, as getParameterText gives it. */
-    static juce::String displayText (int index, float value);
-
     /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 
@@ -96,10 +93,14 @@ private:
 
     float lastSampleRate = 44100.0f;
     std::unique_ptr<CompressorCore> engine;
+    static constexpr float defaultOf (velk::ParameterIndex index) noexcept { return velk::parameterInfo (index).defaultValue; }
+
     // clang-format off
-    std::atomic<float> inputValue { 0.5f }, attackValue { 1.0f }, releaseValue { 0.1f }, outputValue { 0.54f },
-                       ratioValue { 1.0f }, distortionValue { 0.0f }, filterValue { 0.0f }, wetDryValue { 0.5f },
-                       gcValue { 0.5f };
+    std::atomic<float> inputValue { defaultOf (velk::inputParameter) }, attackValue { defaultOf (velk::attackParameter) },
+                       releaseValue { defaultOf (velk::releaseParameter) }, outputValue { defaultOf (velk::outputParameter) },
+                       ratioValue { defaultOf (velk::ratioParameter) }, distortionValue { defaultOf (velk::distortionParameter) },
+                       filterValue { defaultOf (velk::filterParameter) }, wetDryValue { defaultOf (velk::wetDryParameter) },
+                       gcValue { defaultOf (velk::gcParameter) };
     // clang-format on
     float* leftSamplePtr = nullptr;
     float* rightSamplePtr = nullptr;

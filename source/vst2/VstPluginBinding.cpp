@@ -192,7 +192,7 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
 
         case effGetEffectName:
         case effGetProductString:   copyText (processor->getName(), ptr, kVstMaxNameLength); return 1;
-        case effGetVendorString:    copyText ("Brovanta", ptr, kVstMaxNameLength); return 1;
+        case effGetVendorString:    copyText (velk::version::vendor, ptr, kVstMaxNameLength); return 1;
         case effGetVendorVersion:   return versionNumber;
         case effGetPlugCategory:    return kPlugCategEffect;
         case effGetVstVersion:      return kVstVersion;

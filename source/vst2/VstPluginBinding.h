@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VelkVersion.h"
 #include "Vst2Abi.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -32,7 +33,7 @@ public:
     juce::AudioProcessor& getProcessor() noexcept { return *processor; }
 
     static constexpr vst2::VstInt32 uniqueId = vst2::fourCharCode ('V', 'l', 'k', 'Q');
-    static constexpr vst2::VstInt32 versionNumber = 104;
+    static constexpr vst2::VstInt32 versionNumber = velk::version::number;
 
 private:
     struct Framework;

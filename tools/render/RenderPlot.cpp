@@ -56,7 +56,7 @@ bool RenderPlot::writePng (const juce::File& file, const juce::String& title, co
     g.setColour (Colour (0xff9a968c));
     g.setFont (plotFont (13.0f, false));
     for (int i = 0; i < captionLines.size(); ++i)
-        g.drawText (captionLines[i], 16, 36 + 16 * i - (captionLines.size() > 1 ? 0 : 0), width - 32, 16, Justification::centredLeft);
+        g.drawText (captionLines[i], 16, 36 + 16 * i, width - 32, 16, Justification::centredLeft);
 
     // Waveform envelopes on a linear scale: the input behind, the output over it.
     g.setColour (Colour (0xff1e2026));

@@ -20,7 +20,7 @@
 namespace
 {
 /** The linked gain evaluated plainly: both levels in dB, their linear mean, its level, the curve. */
-float plainLinkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, int ratio, bool limiter, float kneeDb)
+float plainLinkedGain (float envelopeLeft, float envelopeRight, float thresholdDb, int ratio, float kneeDb, bool limiter)
 {
     // clang-format off
     const auto decibels = [] (float e) { return e == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) e); };
@@ -47,17 +47,17 @@ TEST (LinkedGain, EqualsThePlainFormulaAcrossEveryThreshold)
             {
                 const float left = (float) (thresholdLinear * (1.0 + i * 2e-6));
                 const float right = i % 3 == 0 ? left : (float) ((double) left * (1.0 + 0.01 * noise.next()));
-                const float gain = computer.linkedGain (left, right, threshold, ratio, limiter, knee);
-                ASSERT_EQ (gain, plainLinkedGain (left, right, threshold, ratio, limiter, knee)) << threshold << " " << i;
+                const float gain = computer.linkedGain (left, right, threshold, ratio, knee, limiter);
+                ASSERT_EQ (gain, plainLinkedGain (left, right, threshold, ratio, knee, limiter)) << threshold << " " << i;
                 compressed += gain < 1.0f ? 1 : 0;
             }
         }
     EXPECT_GT (compressed, 1000); // the sweeps reach into the curve, not only the shortcut
 
     // Ratio 1 without the limiter is exactly 1, at any level; silence is -110 dB.
-    EXPECT_EQ (computer.linkedGain (1.0f, 1.0f, -40.0f, 1, false, 0.1f), 1.0f);
-    EXPECT_EQ (computer.linkedGain (0.0f, 0.0f, -120.0f, 4, false, 0.0f), plainLinkedGain (0.0f, 0.0f, -120.0f, 4, false, 0.0f));
-    EXPECT_LT (computer.linkedGain (0.0f, 0.0f, -120.0f, 4, false, 0.0f), 1.0f);
+    EXPECT_EQ (computer.linkedGain (1.0f, 1.0f, -40.0f, 1, 0.1f, false), 1.0f);
+    EXPECT_EQ (computer.linkedGain (0.0f, 0.0f, -120.0f, 4, 0.0f, false), plainLinkedGain (0.0f, 0.0f, -120.0f, 4, 0.0f, false));
+    EXPECT_LT (computer.linkedGain (0.0f, 0.0f, -120.0f, 4, 0.0f, false), 1.0f);
 }
 
 TEST (MeterBallistics, RiseFallAndTargets)

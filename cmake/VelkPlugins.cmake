@@ -1,0 +1,119 @@
+# The plug-ins: VELK.so on the project's own VST 2.4 binding, and the VST3, LV2 and standalone
+# builds on the framework's wrappers. All of them link the same core.
+
+#===================================================================================================
+# The VST 2.4 binding as a library (the module and the binding's own tests share it) and the
+# loadable module, VELK.so, which exports only the entry point. The factory that creates the
+# processor is linked into the module alone.
+add_library (velk_vst2 STATIC
+    source/vst2/VstPluginBinding.cpp
+    source/vst2/HostedEditor.cpp)
+target_include_directories (velk_vst2 PUBLIC source/vst2)
+target_link_libraries (velk_vst2 PUBLIC velk_plugin)
+target_compile_options (velk_vst2 PRIVATE ${VELK_WARNINGS})
+velk_hide_symbols (velk_vst2)
+
+# The factory is an object of its own: the binding's tests create the processor through it too.
+add_library (velk_vst2_factory OBJECT source/processor/VstPluginFactory.cpp)
+target_link_libraries (velk_vst2_factory PRIVATE velk_plugin)
+target_compile_options (velk_vst2_factory PRIVATE ${VELK_WARNINGS})
+velk_hide_symbols (velk_vst2_factory)
+
+add_library (VELK MODULE source/vst2/VstEntryPoint.cpp)
+target_link_libraries (VELK PRIVATE velk_vst2 velk_vst2_factory)
+target_compile_options (VELK PRIVATE ${VELK_WARNINGS})
+target_link_options (VELK PRIVATE
+    -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/source/vst2/exports.map
+    -Wl,--no-undefined)
+velk_hide_symbols (VELK)
+set_target_properties (VELK PROPERTIES
+    PREFIX ""
+    OUTPUT_NAME VELK
+    LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/source/vst2/exports.map)
+
+# Linux hosts look for VST 2.4 plug-ins in $VST_PATH, else in ~/.vst.
+install (CODE "set (VELK_MODULE_FILE \"$<TARGET_FILE:VELK>\")")
+install (CODE [[
+    set (velkVstFolder "$ENV{VST_PATH}")
+    if (velkVstFolder STREQUAL "")
+        set (velkVstFolder "$ENV{HOME}/.vst")
+    endif()
+    file (INSTALL "${VELK_MODULE_FILE}" DESTINATION "${velkVstFolder}" USE_SOURCE_PERMISSIONS)
+]])
+
+#===================================================================================================
+# VST3, LV2 and the standalone application, built with the framework's own wrappers around the
+# core's format processor. The wrappers compile the framework once more, with the shared settings
+# and these deliberate differences:
+# - no audio file codecs: the plug-ins read and write no files;
+# - JACK and ALSA for the standalone application's audio (the plug-ins share its framework
+#   compile, but only the application opens an audio device).
+if (NOT VELK_BUILD_FORMATS)
+    return()
+endif()
+
+# Debian installs the LV2 manifest helper prebuilt, as juce::juce_lv2_helper; the framework's
+# plug-in function looks for it under its plain name before building its own.
+if (TARGET juce::juce_lv2_helper AND NOT TARGET juce_lv2_helper)
+    add_executable (juce_lv2_helper ALIAS juce::juce_lv2_helper)
+endif()
+
+juce_add_plugin (VELKFormats
+    PRODUCT_NAME "${PROJECT_NAME}"
+    COMPANY_NAME "${VELK_VENDOR}"
+    COMPANY_WEBSITE "${PROJECT_HOMEPAGE_URL}"
+    VERSION ${PROJECT_VERSION}
+    PLUGIN_MANUFACTURER_CODE Brvt
+    PLUGIN_CODE VlkQ
+    FORMATS VST3 LV2 Standalone
+    LV2URI "${VELK_LV2_URI}"
+    IS_SYNTH FALSE
+    NEEDS_MIDI_INPUT FALSE
+    NEEDS_MIDI_OUTPUT FALSE
+    IS_MIDI_EFFECT FALSE
+    EDITOR_WANTS_KEYBOARD_FOCUS FALSE
+    VST3_CATEGORIES Fx Dynamics
+    COPY_PLUGIN_AFTER_BUILD FALSE)
+
+target_sources (VELKFormats PRIVATE source/formats/FormatEntry.cpp)
+target_sources (VELKFormats_Standalone PRIVATE source/formats/VelkStandaloneApp.cpp)
+# The framework's settings check gives the LV2 wrapper the product name as its URI unless the
+# URI is defined before it.
+target_compile_definitions (VELKFormats_LV2 PRIVATE JucePlugin_LV2URI="${VELK_LV2_URI}")
+target_compile_definitions (VELKFormats
+    PUBLIC
+        ${VELK_FRAMEWORK_SETTINGS}
+        # Fixed for good: it decides the VST3 class identifiers and how the state is wrapped.
+        JUCE_VST3_CAN_REPLACE_VST2=0
+        # Parameter identifiers come from the parameters' string IDs, not from their order.
+        JUCE_FORCE_USE_LEGACY_PARAM_IDS=0
+        JUCE_USE_CUSTOM_PLUGIN_STANDALONE_APP=1
+        JUCE_USE_FLAC=0
+        JUCE_USE_OGGVORBIS=0
+        JUCE_JACK=1
+        JUCE_ALSA=1)
+target_link_libraries (VELKFormats
+    PRIVATE
+        velk_core
+        juce::juce_audio_utils
+        juce::juce_gui_extra
+    PUBLIC
+        juce::juce_recommended_config_flags)
+target_compile_options (VELKFormats PRIVATE ${VELK_WARNINGS})
+velk_no_shift_checks (VELKFormats)
+velk_hide_symbols (VELKFormats VELKFormats_VST3 VELKFormats_LV2 VELKFormats_Standalone)
+# A plug-in with an unresolved symbol would fail only when a host loads it.
+target_link_options (VELKFormats_VST3 PRIVATE -Wl,--no-undefined)
+target_link_options (VELKFormats_LV2 PRIVATE -Wl,--no-undefined)
+
+# Installed where Linux hosts look: ~/.vst3, ~/.lv2 and ~/.local/bin.
+install (CODE "set (VELK_VST3_BUNDLE \"$<TARGET_FILE_DIR:VELKFormats_VST3>/../..\")")
+install (CODE "set (VELK_LV2_BUNDLE \"$<TARGET_FILE_DIR:VELKFormats_LV2>\")")
+install (CODE "set (VELK_STANDALONE \"$<TARGET_FILE:VELKFormats_Standalone>\")")
+install (CODE [[
+    get_filename_component (VELK_VST3_BUNDLE "${VELK_VST3_BUNDLE}" ABSOLUTE)
+    file (REMOVE_RECURSE "$ENV{HOME}/.vst3/VELK.vst3" "$ENV{HOME}/.lv2/VELK.lv2")
+    file (INSTALL "${VELK_VST3_BUNDLE}" DESTINATION "$ENV{HOME}/.vst3" USE_SOURCE_PERMISSIONS)
+    file (INSTALL "${VELK_LV2_BUNDLE}" DESTINATION "$ENV{HOME}/.lv2" USE_SOURCE_PERMISSIONS)
+    file (INSTALL "${VELK_STANDALONE}" DESTINATION "$ENV{HOME}/.local/bin" USE_SOURCE_PERMISSIONS)
+]])

@@ -1,0 +1,33 @@
+# The tools: the artwork generator, the VST 2.4 host library and velk-render.
+
+#===================================================================================================
+# The editor's artwork: drawn by a generator from source; the PNGs in resources/ are its output
+# (regenerate with the 'artwork' target) and are compiled into the module as byte arrays.
+pkg_check_modules (VELK_PNG REQUIRED IMPORTED_TARGET libpng)
+add_executable (velk-artwork tools/ArtworkGenerator.cpp)
+target_include_directories (velk-artwork PRIVATE source/editor)
+target_link_libraries (velk-artwork PRIVATE velk_juce PkgConfig::VELK_PNG)
+target_compile_options (velk-artwork PRIVATE ${VELK_WARNINGS})
+add_custom_target (artwork
+    COMMAND velk-artwork ${CMAKE_CURRENT_SOURCE_DIR}/resources
+    COMMENT "Drawing the editor's images into resources/")
+
+#===================================================================================================
+# The VST 2.4 host that velk-render and the tests share: dlopen, entry point, dispatcher, process.
+add_library (velk_vst_host STATIC tools/vsthost/VstHost.cpp)
+target_include_directories (velk_vst_host PUBLIC tools/vsthost source/vst2)
+target_link_libraries (velk_vst_host PUBLIC ${CMAKE_DL_LIBS})
+target_compile_options (velk_vst_host PRIVATE ${VELK_WARNINGS})
+
+#===================================================================================================
+# velk-render: a command-line host that renders audio files through VELK.so.
+pkg_check_modules (VELK_CODECS REQUIRED IMPORTED_TARGET flac vorbis vorbisenc vorbisfile ogg)
+add_executable (velk-render
+    tools/render/VelkRender.cpp
+    tools/render/DemoSignal.cpp
+    tools/render/FlacCheck.cpp
+    tools/render/RenderPlot.cpp)
+target_include_directories (velk-render PRIVATE tools/render)
+target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host PkgConfig::VELK_CODECS)
+target_compile_options (velk-render PRIVATE ${VELK_WARNINGS})
+add_dependencies (velk-render VELK)
