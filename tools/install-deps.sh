@@ -19,6 +19,7 @@ packages=(
     libgtest-dev libbenchmark-dev libsleef-dev
     libjack-jackd2-dev lv2-dev sordi lilv-utils
     xvfb xauth x11-utils
+    ccache
 )
 
 missing=()

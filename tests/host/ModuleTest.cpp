@@ -6,6 +6,7 @@
 #include "TestSignals.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <tuple>
@@ -330,6 +331,14 @@ TEST (Module, ChunkRoundTripBetweenInstances)
     ASSERT_NE (data, nullptr);
     const std::string copy (static_cast<const char*> (data), (size_t) size);
     EXPECT_NE (copy.find ("<Ratio>3</Ratio>"), std::string::npos);
+
+    // The size is the block's own: magic number, the text's length, the text, one zero byte.
+    EXPECT_EQ (copy.substr (0, 4), std::string ("\x56\x43\x32\x21", 4));
+    std::uint32_t textLength = 0;
+    std::memcpy (&textLength, copy.data() + 4, sizeof textLength);
+    EXPECT_EQ (textLength, (std::uint32_t) size - 9);
+    EXPECT_EQ (copy.substr (8, 6), "<Root>");
+    EXPECT_EQ (copy.substr ((size_t) size - 8), std::string ("</Root>\0", 8));
 
     // The program-only request answers the same block.
     void* programData = nullptr;
