@@ -18,7 +18,7 @@ if (VELK_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
 endif()
 
 # The audio output is compared bit for bit with its formulas: no contraction of a * b + c into
-# fused multiply-adds, no fast-math, no machine-specific code. Every target uses the same flags.
+# fused multiply-adds, no fast-math, no machine-specific code. Every target uses these flags.
 set (CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG")
 set (CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG")
 add_compile_options (-ffp-contract=off -fno-fast-math)

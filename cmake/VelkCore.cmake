@@ -1,5 +1,6 @@
-# The engine, the embedded artwork and the core library: compiled once, linked by VELK.so, the
-# VST3, LV2 and standalone builds, the tools, the tests and the benchmarks.
+# The engine, the embedded artwork and the core library, each compiled once: VELK.so, the VST3,
+# LV2 and standalone builds and the tests link the core (which brings the engine); velk-render
+# and the engine benchmark link the engine.
 
 configure_file (cmake/VelkVersion.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/VelkVersion.h @ONLY)
 
@@ -58,7 +59,7 @@ add_library (velk_core STATIC
     source/formats/VelkFormatEditor.cpp
     source/formats/VelkFormatProcessor.cpp)
 target_include_directories (velk_core PUBLIC source/processor source/editor source/formats)
-target_link_libraries (velk_core PUBLIC velk_engine velk_resources PRIVATE velk_juce_headers)
+target_link_libraries (velk_core PUBLIC velk_engine velk_resources PRIVATE velk_juce_headers juce::juce_recommended_config_flags)
 target_compile_options (velk_core PRIVATE ${VELK_WARNINGS})
 velk_hide_symbols (velk_core)
 

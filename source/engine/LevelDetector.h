@@ -83,23 +83,23 @@ public:
 
         // A select, not a branch that noise would mispredict half the time.
         const float coefficient = rectified > previous ? attackNow : releaseNow;
-        float e = (previous - rectified) * coefficient + rectified;
+        float next = (previous - rectified) * coefficient + rectified;
 
         // Flush below 1.175494351e-38, which lies just above the smallest normal float: that
         // magnitude itself is flushed too.
-        if (std::fabs (e) <= std::numeric_limits<float>::min())
-            e = 0.0f;
+        if (std::fabs (next) <= std::numeric_limits<float>::min())
+            next = 0.0f;
 
-        if (! (1.0f > e)) e = 1.0f; // also catches NaN
-        if (! (e > 0.0f)) e = 0.0f;
+        if (! (1.0f > next)) next = 1.0f; // also catches NaN
+        if (! (next > 0.0f)) next = 0.0f;
 
-        return e;
+        return next;
     }
 
-    /** -110 dB for an envelope of exactly zero, else 20 * log10 (e). */
-    static float toDecibels (float e) noexcept
+    /** -110 dB for an envelope of exactly zero, else 20 * log10 (envelope). */
+    static float toDecibels (float envelopeValue) noexcept
     {
-        return e == 0.0f ? -110.0f : 20.0f * exactmath::log10ToFloat (e);
+        return envelopeValue == 0.0f ? -110.0f : 20.0f * exactmath::log10ToFloat (envelopeValue);
     }
 
     /** exp (-1000 / (rate * ms)), the product in single precision, the rest in double. */

@@ -4,7 +4,6 @@
 #include "ParameterTable.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -23,9 +22,15 @@ std::string fixed (double value, int decimals, int width)
     return text;
 }
 
+// ASCII only, whatever the host's locale.
+char lowerCase (char c) noexcept
+{
+    return c >= 'A' && c <= 'Z' ? (char) (c - 'A' + 'a') : c;
+}
+
 bool equalIgnoringCase (char a, char b) noexcept
 {
-    return std::tolower ((unsigned char) a) == std::tolower ((unsigned char) b);
+    return lowerCase (a) == lowerCase (b);
 }
 
 bool startsWithIgnoringCase (std::string_view text, std::string_view start) noexcept
@@ -40,7 +45,7 @@ bool containsIgnoringCase (std::string_view text, std::string_view part) noexcep
 
 bool isSpace (char c) noexcept
 {
-    return std::isspace ((unsigned char) c) != 0;
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 std::string_view trimmed (std::string_view text) noexcept
@@ -135,16 +140,19 @@ float leadingNumber (std::string_view text) noexcept
     while (! text.empty() && isSpace (text.front()))
         text.remove_prefix (1);
 
+    // One sign at most; no number, zero, infinity and not-a-number all give +0.
     bool negative = false;
     if (! text.empty() && (text.front() == '+' || text.front() == '-'))
     {
         negative = text.front() == '-';
         text.remove_prefix (1);
     }
+    if (text.empty() || text.front() == '+' || text.front() == '-')
+        return 0.0f;
 
     double number = 0.0;
     std::from_chars (text.data(), text.data() + text.size(), number, std::chars_format::general);
     const auto value = (float) (negative ? -number : number);
-    return std::isfinite (value) ? value : 0.0f;
+    return std::isfinite (value) && value != 0.0f ? value : 0.0f;
 }
 } // namespace velk

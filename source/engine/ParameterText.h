@@ -6,7 +6,7 @@
 /**
     The texts of VELK's parameter values, both ways: the display text a host shows for a value,
     and the value a user's typed text stands for. Plain C++, the same in every locale (the decimal
-    point is always a point).
+    point is always a point, and letters and spaces are ASCII's).
 */
 namespace velk
 {
@@ -30,7 +30,7 @@ float valueForText (int index, std::string_view text);
     a value outside the positions or a parameter that is no switch. */
 const char* positionCaption (int index, float value) noexcept;
 
-/** The number at the start of a text after leading white space: the longest decimal prefix, 0
-    when there is none or when it reads as infinity. */
+/** The number at the start of a text after leading white space and one sign: the longest
+    decimal prefix; +0 when there is none, when it is zero, or when it reads as infinity. */
 float leadingNumber (std::string_view text) noexcept;
 } // namespace velk

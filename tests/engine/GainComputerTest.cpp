@@ -42,13 +42,10 @@ TEST (GainComputer, NoReductionAtOrBelowTheThresholdAndAtRatioOne)
 
 TEST (GainComputer, KneeTopAboveZeroDbIsClampedToZero)
 {
-    // Threshold -2 with a 17 dB knee: the knee's upper node would be +6.5 dB and becomes 0.
-    const float level = -1.0f;
-    const float slope = (float) (1.0 - 1.0 / 8.0);
-    const float s = slope * ((level - (float) (-2.0 - 8.5)) / (0.0f - (float) (-2.0 - 8.5)));
-    const float expectedDb = (-2.0f - level) * s;
-    EXPECT_EQ (CompressorCore::computeGain (level, -2.0f, 8.0f, 17.0f, false),
-               (float) std::pow (10.0, (double) expectedDb / 20.0));
+    // Threshold -2 with a 17 dB knee: the knee's upper node would be +6.5 dB and becomes 0, so at
+    // -1 dB the slope is 7/8 of 9.5/10.5 (not of 9.5/17, which would give -0.489 dB).
+    const float gain = CompressorCore::computeGain (-1.0f, -2.0f, 8.0f, 17.0f, false);
+    EXPECT_NEAR (20.0 * std::log10 (gain), -0.791667, 1e-4);
 }
 
 TEST (RatioPresets, TableAndKneeKeptByTheLimiter)

@@ -10,6 +10,7 @@
 #include "DemoSignal.h"
 #include "FlacCheck.h"
 #include "ParameterTable.h"
+#include "ParameterText.h"
 #include "RenderPlot.h"
 #include "TemporaryFile.h"
 #include "VstHost.h"
@@ -570,10 +571,9 @@ juce::StringArray caption (VstHost& plugin, const Source& source, const Figures&
             continue;
         if (parameter.isSwitch())
         {
-            const int position = CompressorCore::truncateToInt (plugin.getParameter (parameter.index)) - parameter.firstPosition;
             String shown ("none");
-            if (position >= 0 && position < parameter.numPositions)
-                shown = parameter.captions[position];
+            if (const auto* running = velk::positionCaption (parameter.index, plugin.getParameter (parameter.index)))
+                shown = running;
             else if (parameter.index == velk::ratioParameter)
                 shown = parameter.captions[0]; // presets outside the six run ratio 1
             settings << parameter.savedName << " " << shown << "    ";
