@@ -42,6 +42,35 @@ install (CODE [[
 ]])
 
 #===================================================================================================
+# The LV2 bundle on the project's own LV2 binding: the plug-ins (stereo and mono) in one shared
+# library, and their descriptions, written at build time from the parameter table.
+set (VELK_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/VELK.lv2)
+add_library (velk_lv2 MODULE
+    source/lv2/Lv2EntryPoint.cpp
+    source/lv2/Lv2PluginBinding.cpp)
+target_include_directories (velk_lv2 PRIVATE source/lv2)
+target_link_libraries (velk_lv2 PRIVATE velk_plugin)
+target_compile_options (velk_lv2 PRIVATE ${VELK_WARNINGS})
+target_link_options (velk_lv2 PRIVATE
+    -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/source/lv2/exports.map
+    -Wl,--no-undefined)
+velk_hide_symbols (velk_lv2)
+set_target_properties (velk_lv2 PROPERTIES
+    PREFIX ""
+    OUTPUT_NAME VELK
+    LIBRARY_OUTPUT_DIRECTORY ${VELK_LV2_BUNDLE}
+    LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/source/lv2/exports.map)
+
+add_executable (velk-lv2-turtle tools/lv2/Lv2Turtle.cpp)
+target_include_directories (velk-lv2-turtle PRIVATE source/lv2)
+target_link_libraries (velk-lv2-turtle PRIVATE velk_engine)
+target_compile_options (velk-lv2-turtle PRIVATE ${VELK_WARNINGS})
+add_custom_command (TARGET velk_lv2 POST_BUILD
+    COMMAND velk-lv2-turtle ${VELK_LV2_BUNDLE} $<TARGET_FILE_NAME:velk_lv2>
+    COMMENT "Writing the LV2 bundle's descriptions")
+add_dependencies (velk_lv2 velk-lv2-turtle)
+
+#===================================================================================================
 # VST3, LV2 and the standalone application, built with the framework's own wrappers around the
 # core's format processor. The wrappers compile the framework once more, with the shared settings
 # and these deliberate differences:

@@ -17,7 +17,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev
     fonts-dejavu-core
     libgtest-dev libbenchmark-dev libsleef-dev
-    libjack-jackd2-dev lv2-dev sordi lilv-utils
+    libjack-jackd2-dev lv2-dev sordi lilv-utils liblilv-dev
     xvfb xauth x11-utils
     ccache
 )

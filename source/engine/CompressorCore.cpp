@@ -76,6 +76,7 @@ void CompressorCore::prepare (float sampleRate) noexcept
     gc.store (1.0f, relaxed);
     makeupGain = 1.0f;
     lastGain = 1.0f;
+    smallestGain = 1.0f;
     preparedRate = sampleRate;
 
     detectorLeft.prepare (sampleRate, 1.0f, 0.1f);
@@ -382,6 +383,7 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
     const float envelopeRight = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
     const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
     lastGain = gain;
+    smallestGain = std::min (smallestGain, gain);
 
     // Gain-reduction meter; with ratio 1 it follows the mono sidechain instead.
     sidechainRight = (sidechainLeft + sidechainRight) * 0.5f;
@@ -390,7 +392,10 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 
     calibrateIfDue();
     if (finish (left, right, gain, inputLinear, snapshot.outputLinear(), makeupGain, dcBlockerLeft, dcBlockerRight))
+    {
         clipFlag.store (true, relaxed);
+        ++clipCount;
+    }
     *leftSample = left;
     *rightSample = right;
 }
@@ -481,8 +486,12 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     dcBlockerRight = blockerRight;
     meterState = meter;
     if (clipped)
+    {
         clipFlag.store (true, relaxed);
+        ++clipCount;
+    }
 
     meterValue.store (meterState, relaxed);
     lastGain = scratch.gain[numSamples - 1];
+    smallestGain = std::min (smallestGain, *std::min_element (scratch.gain, scratch.gain + numSamples));
 }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 /**
     The DSP engine: one call of processSample runs a fixed chain on one stereo sample pair, in
@@ -121,6 +122,14 @@ public:
         watch the engine; audio thread only. */
     float getLastGain() const noexcept { return lastGain; }
 
+    /** The smallest gain of the compressor since the last call (1: no reduction), for meters
+        that a host shows; audio thread only. */
+    float takeSmallestGain() noexcept { return std::exchange (smallestGain, 1.0f); }
+
+    /** A count that grows whenever a sample pair or block clips, for clip indicators that must
+        leave the editor's lamp (clipFlag) alone; audio thread only. */
+    std::uint32_t getClipCount() const noexcept { return clipCount; }
+
     //==============================================================================
     // Fields, shared with the parameter writes and the editor where they are atomic.
     std::atomic<float> inputGainDb { 0.0f };
@@ -196,4 +205,6 @@ private:
     bool calibrationDue = true;
 
     float lastGain = 1.0f;
+    float smallestGain = 1.0f;
+    std::uint32_t clipCount = 0;
 };

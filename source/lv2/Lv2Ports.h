@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ParameterTable.h"
+
+/**
+    The ports of VELK's LV2 plug-ins, in index order: the audio inputs, the audio outputs, the
+    nine parameters (symbols their stable identifiers), the host's bypass switch (lv2:enabled),
+    the latency (always 0), the block's largest gain reduction and the clip indicator. The stereo
+    plug-in has two audio ports each way, the mono one one. The binding and the generator of the
+    plug-ins' descriptions both read this.
+*/
+namespace lv2ports
+{
+struct Layout
+{
+    int channels;
+
+    constexpr int audioIn (int channel) const noexcept { return channel; }
+    constexpr int audioOut (int channel) const noexcept { return channels + channel; }
+    constexpr int parameter (int index) const noexcept { return 2 * channels + index; }
+    constexpr int enabled() const noexcept { return parameter (velk::numParameters); }
+    constexpr int latency() const noexcept { return enabled() + 1; }
+    constexpr int gainReduction() const noexcept { return enabled() + 2; }
+    constexpr int clip() const noexcept { return enabled() + 3; }
+    constexpr int numPorts() const noexcept { return enabled() + 4; }
+};
+
+inline constexpr Layout stereo { 2 }, mono { 1 };
+
+/** The gain-reduction meter's range in dB. */
+inline constexpr float maxReductionDb = 40.0f;
+} // namespace lv2ports
