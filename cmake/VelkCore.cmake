@@ -53,6 +53,7 @@ add_library (velk_core STATIC
     source/processor/MyTestAudioProcessor.cpp
     source/editor/MyTestAudioProcessorEditor.cpp
     source/editor/FilmStripKnob.cpp
+    source/editor/HostedEditor.cpp
     source/editor/PeakLed.cpp
     source/editor/Meter2Custom.cpp
     source/formats/FormatParameter.cpp

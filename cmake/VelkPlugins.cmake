@@ -1,13 +1,24 @@
-# The plug-ins: VELK.so on the project's own VST 2.4 binding, and the VST3, LV2 and standalone
-# builds on the framework's wrappers. All of them link the same core.
+# The plug-ins: VELK.so on the project's own VST 2.4 binding, the LV2 bundle on the project's own
+# LV2 binding, and the VST3 and standalone builds on the framework's wrappers. All of them link
+# the same core.
+
+# velk_plugin_module (TARGET EXPORTS_MAP): a loadable plug-in, VELK.so, that exports only the
+# symbols its map lists and resolves every other one when it is linked.
+function (velk_plugin_module target exportsMap)
+    target_compile_options (${target} PRIVATE ${VELK_WARNINGS})
+    target_link_options (${target} PRIVATE -Wl,--version-script=${PROJECT_SOURCE_DIR}/${exportsMap} -Wl,--no-undefined)
+    velk_hide_symbols (${target})
+    set_target_properties (${target} PROPERTIES
+        PREFIX ""
+        OUTPUT_NAME VELK
+        LINK_DEPENDS ${PROJECT_SOURCE_DIR}/${exportsMap})
+endfunction()
 
 #===================================================================================================
 # The VST 2.4 binding as a library (the module and the binding's own tests share it) and the
 # loadable module, VELK.so, which exports only the entry point. The factory that creates the
 # processor is linked into the module alone.
-add_library (velk_vst2 STATIC
-    source/vst2/VstPluginBinding.cpp
-    source/vst2/HostedEditor.cpp)
+add_library (velk_vst2 STATIC source/vst2/VstPluginBinding.cpp)
 target_include_directories (velk_vst2 PUBLIC source/vst2)
 target_link_libraries (velk_vst2 PUBLIC velk_plugin)
 target_compile_options (velk_vst2 PRIVATE ${VELK_WARNINGS})
@@ -21,15 +32,7 @@ velk_hide_symbols (velk_vst2_factory)
 
 add_library (VELK MODULE source/vst2/VstEntryPoint.cpp)
 target_link_libraries (VELK PRIVATE velk_vst2 velk_vst2_factory)
-target_compile_options (VELK PRIVATE ${VELK_WARNINGS})
-target_link_options (VELK PRIVATE
-    -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/source/vst2/exports.map
-    -Wl,--no-undefined)
-velk_hide_symbols (VELK)
-set_target_properties (VELK PROPERTIES
-    PREFIX ""
-    OUTPUT_NAME VELK
-    LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/source/vst2/exports.map)
+velk_plugin_module (VELK source/vst2/exports.map)
 
 # Linux hosts look for VST 2.4 plug-ins in $VST_PATH, else in ~/.vst.
 install (CODE "set (VELK_MODULE_FILE \"$<TARGET_FILE:VELK>\")")
@@ -46,20 +49,13 @@ install (CODE [[
 # library, and their descriptions, written at build time from the parameter table.
 set (VELK_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/VELK.lv2)
 add_library (velk_lv2 MODULE
+    source/lv2/Lv2EditorBinding.cpp
     source/lv2/Lv2EntryPoint.cpp
     source/lv2/Lv2PluginBinding.cpp)
 target_include_directories (velk_lv2 PRIVATE source/lv2)
 target_link_libraries (velk_lv2 PRIVATE velk_plugin)
-target_compile_options (velk_lv2 PRIVATE ${VELK_WARNINGS})
-target_link_options (velk_lv2 PRIVATE
-    -Wl,--version-script=${CMAKE_CURRENT_SOURCE_DIR}/source/lv2/exports.map
-    -Wl,--no-undefined)
-velk_hide_symbols (velk_lv2)
-set_target_properties (velk_lv2 PROPERTIES
-    PREFIX ""
-    OUTPUT_NAME VELK
-    LIBRARY_OUTPUT_DIRECTORY ${VELK_LV2_BUNDLE}
-    LINK_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/source/lv2/exports.map)
+velk_plugin_module (velk_lv2 source/lv2/exports.map)
+set_target_properties (velk_lv2 PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${VELK_LV2_BUNDLE})
 
 add_executable (velk-lv2-turtle tools/lv2/Lv2Turtle.cpp)
 target_include_directories (velk-lv2-turtle PRIVATE source/lv2)
@@ -70,21 +66,23 @@ add_custom_command (TARGET velk_lv2 POST_BUILD
     COMMENT "Writing the LV2 bundle's descriptions")
 add_dependencies (velk_lv2 velk-lv2-turtle)
 
+# Linux hosts look for LV2 bundles in ~/.lv2 (the bundle of the framework's earlier LV2 build is
+# replaced).
+install (CODE "set (VELK_LV2_BUNDLE \"${VELK_LV2_BUNDLE}\")")
+install (CODE [[
+    file (REMOVE_RECURSE "$ENV{HOME}/.lv2/VELK.lv2")
+    file (INSTALL "${VELK_LV2_BUNDLE}" DESTINATION "$ENV{HOME}/.lv2" USE_SOURCE_PERMISSIONS)
+]])
+
 #===================================================================================================
-# VST3, LV2 and the standalone application, built with the framework's own wrappers around the
-# core's format processor. The wrappers compile the framework once more, with the shared settings
+# VST3 and the standalone application, built with the framework's own wrappers around the core's
+# format processor. The wrappers compile the framework once more, with the shared settings
 # and these deliberate differences:
 # - no audio file codecs: the plug-ins read and write no files;
 # - JACK and ALSA for the standalone application's audio (the plug-ins share its framework
 #   compile, but only the application opens an audio device).
 if (NOT VELK_BUILD_FORMATS)
     return()
-endif()
-
-# Debian installs the LV2 manifest helper prebuilt, as juce::juce_lv2_helper; the framework's
-# plug-in function looks for it under its plain name before building its own.
-if (TARGET juce::juce_lv2_helper AND NOT TARGET juce_lv2_helper)
-    add_executable (juce_lv2_helper ALIAS juce::juce_lv2_helper)
 endif()
 
 juce_add_plugin (VELKFormats
@@ -94,8 +92,7 @@ juce_add_plugin (VELKFormats
     VERSION ${PROJECT_VERSION}
     PLUGIN_MANUFACTURER_CODE Brvt
     PLUGIN_CODE VlkQ
-    FORMATS VST3 LV2 Standalone
-    LV2URI "${VELK_LV2_URI}"
+    FORMATS VST3 Standalone
     IS_SYNTH FALSE
     NEEDS_MIDI_INPUT FALSE
     NEEDS_MIDI_OUTPUT FALSE
@@ -106,9 +103,6 @@ juce_add_plugin (VELKFormats
 
 target_sources (VELKFormats PRIVATE source/formats/FormatEntry.cpp)
 target_sources (VELKFormats_Standalone PRIVATE source/formats/VelkStandaloneApp.cpp)
-# The framework's settings check gives the LV2 wrapper the product name as its URI unless the
-# URI is defined before it.
-target_compile_definitions (VELKFormats_LV2 PRIVATE JucePlugin_LV2URI="${VELK_LV2_URI}")
 target_compile_definitions (VELKFormats
     PUBLIC
         ${VELK_FRAMEWORK_SETTINGS}
@@ -130,19 +124,16 @@ target_link_libraries (VELKFormats
         juce::juce_recommended_config_flags)
 target_compile_options (VELKFormats PRIVATE ${VELK_WARNINGS})
 velk_no_shift_checks (VELKFormats)
-velk_hide_symbols (VELKFormats VELKFormats_VST3 VELKFormats_LV2 VELKFormats_Standalone)
+velk_hide_symbols (VELKFormats VELKFormats_VST3 VELKFormats_Standalone)
 # A plug-in with an unresolved symbol would fail only when a host loads it.
 target_link_options (VELKFormats_VST3 PRIVATE -Wl,--no-undefined)
-target_link_options (VELKFormats_LV2 PRIVATE -Wl,--no-undefined)
 
-# Installed where Linux hosts look: ~/.vst3, ~/.lv2 and ~/.local/bin.
+# Installed where Linux hosts look: ~/.vst3 and ~/.local/bin.
 install (CODE "set (VELK_VST3_BUNDLE \"$<TARGET_FILE_DIR:VELKFormats_VST3>/../..\")")
-install (CODE "set (VELK_LV2_BUNDLE \"$<TARGET_FILE_DIR:VELKFormats_LV2>\")")
 install (CODE "set (VELK_STANDALONE \"$<TARGET_FILE:VELKFormats_Standalone>\")")
 install (CODE [[
     get_filename_component (VELK_VST3_BUNDLE "${VELK_VST3_BUNDLE}" ABSOLUTE)
-    file (REMOVE_RECURSE "$ENV{HOME}/.vst3/VELK.vst3" "$ENV{HOME}/.lv2/VELK.lv2")
+    file (REMOVE_RECURSE "$ENV{HOME}/.vst3/VELK.vst3")
     file (INSTALL "${VELK_VST3_BUNDLE}" DESTINATION "$ENV{HOME}/.vst3" USE_SOURCE_PERMISSIONS)
-    file (INSTALL "${VELK_LV2_BUNDLE}" DESTINATION "$ENV{HOME}/.lv2" USE_SOURCE_PERMISSIONS)
     file (INSTALL "${VELK_STANDALONE}" DESTINATION "$ENV{HOME}/.local/bin" USE_SOURCE_PERMISSIONS)
 ]])

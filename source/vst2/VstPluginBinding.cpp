@@ -234,7 +234,7 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
             editor = nullptr;
             if (ptr == nullptr)
                 return 0;
-            editor = std::make_unique<HostedEditor> (*processor, ptr);
+            editor = std::make_unique<HostedEditor> ([this] { return processor->createEditorIfNeeded(); }, ptr);
             if (editor->getEditor() == nullptr)
             {
                 editor = nullptr; // gives the message loop back to the plug-in's own thread

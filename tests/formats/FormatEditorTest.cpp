@@ -1,4 +1,4 @@
-// The editors of the VST3 and LV2 builds as a host embeds them, and the standalone application
+// The editor of the VST3 build as a host embeds it, and the standalone application
 // as a user starts and closes it, under the test's X server.
 
 #include "FormatHost.h"
@@ -92,7 +92,7 @@ TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
     instance->releaseResources();
 }
 
-INSTANTIATE_TEST_SUITE_P (Formats, FormatEditorTest, ::testing::Values (Format::vst3, Format::lv2),
+INSTANTIATE_TEST_SUITE_P (Formats, FormatEditorTest, ::testing::Values (Format::vst3),
                           [] (const auto& info)
                           { return std::string (nameOf (info.param)); });
 

@@ -1,4 +1,4 @@
-// The VST3 and LV2 builds as hosts load them: what they report, the switches' positions, the
+// The VST3 build as hosts load it: what they report, the switches' positions, the
 // state they save and restore (across formats, the VST 2.4 module's included) and their audio,
 // bit for bit against the engine.
 
@@ -15,9 +15,6 @@ namespace
 {
 constexpr double rate = 48000.0;
 constexpr int blockSize = 512;
-
-const char* const identifiers[velk::numParameters] = { "input", "attack", "release", "output", "ratio",
-                                                       "distortion", "filter", "wetDry", "gc" };
 
 // The parameter numbers VST3 hosts store in projects and automation, derived from the string
 // identifiers: they must never change.
@@ -145,18 +142,10 @@ juce::String savedText (const juce::MemoryBlock& block, int index)
 }
 
 /** Puts a processor state block into a format's host-side state, in place of the one there. */
-juce::MemoryBlock withInnerState (Format format, juce::AudioPluginInstance& instance, const juce::MemoryBlock& block)
+juce::MemoryBlock withInnerState (Format, juce::AudioPluginInstance& instance, const juce::MemoryBlock& block)
 {
     juce::MemoryBlock hostState;
     instance.getStateInformation (hostState);
-
-    if (format == Format::lv2)
-    {
-        juce::String literal;
-        lv2PluginState (hostState, &literal);
-        const auto text = hostState.toString().replace (literal, block.toBase64Encoding());
-        return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
-    }
 
     // The component's state is the block followed by the wrapper's own trailer, which stays.
     auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
@@ -203,11 +192,8 @@ TEST_P (FormatTest, ReportsNameLatencyTailAndTheNineParameters)
         ASSERT_NE (parameter, nullptr);
         const auto id = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter)->getParameterID();
 
-        // Identifiers: VST3 hosts store a number derived from the string identifier, LV2 hosts its URI.
-        if (GetParam() == Format::vst3)
-            EXPECT_EQ (id, vst3Numbers[info.index]) << info.name;
-        else
-            EXPECT_TRUE (id.endsWith (identifiers[info.index])) << info.name << ": " << id;
+        // Identifiers: VST3 hosts store a number derived from the string identifier.
+        EXPECT_EQ (id, vst3Numbers[info.index]) << info.name;
 
         EXPECT_FLOAT_EQ (parameter->getDefaultValue(), info.isSwitch() ? positionValue (info.index, (int) info.defaultValue - info.firstPosition) : info.defaultValue)
             << info.name;
@@ -220,10 +206,7 @@ TEST_P (FormatTest, ReportsNameLatencyTailAndTheNineParameters)
         }
     }
 
-    // The continuous parameters show the processor's texts (LV2 has no way to ask for a value's
-    // text: its hosts show the number).
-    if (GetParam() == Format::lv2)
-        return;
+    // The continuous parameters show the processor's texts.
     EXPECT_EQ (findParameter (*instance, "Input")->getText (0.25f, 100), "0.250");
     EXPECT_EQ (findParameter (*instance, "Attack")->getText (0.5f, 100), "150.00 ms");
     EXPECT_EQ (findParameter (*instance, "Release")->getText (0.1f, 100), " 300 ms");
@@ -300,15 +283,14 @@ TEST_P (FormatTest, SavedStateHoldsTheModulesChunkAndRestoresInEveryFormat)
     other.setChunk (std::vector<char> (static_cast<const char*> (block.getData()), static_cast<const char*> (block.getData()) + block.getSize()));
     EXPECT_EQ (toBlock (other.getChunk()), chunk);
 
-    // ... and in both new formats.
-    for (auto format : { Format::vst3, Format::lv2 })
+    // ... and in the VST3 build.
+    for (auto format : { Format::vst3 })
     {
         auto restored = load (format);
         ASSERT_NE (restored, nullptr);
         restored->prepareToPlay (rate, blockSize);
         const auto state = withInnerState (format, *restored, block);
         restored->setStateInformation (state.getData(), (int) state.getSize());
-        // An LV2 plug-in tells the host its values through its output port, as it runs.
         render (*restored, { std::vector<float> (64), std::vector<float> (64) });
         pumpMessages (100);
         EXPECT_EQ (innerState (format, *restored), chunk) << nameOf (format);
@@ -352,7 +334,7 @@ TEST_P (FormatTest, RawValuesThatAreNoPositionStayUntilTheControlMoves)
     instance->releaseResources();
 }
 
-INSTANTIATE_TEST_SUITE_P (Formats, FormatTest, ::testing::Values (Format::vst3, Format::lv2),
+INSTANTIATE_TEST_SUITE_P (Formats, FormatTest, ::testing::Values (Format::vst3),
                           [] (const auto& info)
                           { return std::string (nameOf (info.param)); });
 

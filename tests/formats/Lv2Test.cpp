@@ -1,23 +1,34 @@
 // The LV2 bundle as LV2 hosts load it: through lilv, from the built bundle's folder.
 
 #include "EngineMirror.h"
+#include "HostWindow.h"
 #include "ModuleHost.h"
 #include "ParameterTable.h"
 #include "TestSignals.h"
 
 #include <lilv/lilv.h>
+#include <lv2/instance-access/instance-access.h>
+#include <lv2/ui/ui.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <dlfcn.h>
 #include <limits>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace
 {
 constexpr double rate = 48000.0;
 constexpr int blockSize = 512;
+
+// The port symbols hosts store in sessions and presets: they must never change.
+const char* const symbols[velk::numParameters] = { "input", "attack", "release", "output", "ratio", "distortion", "filter", "wetDry", "gc" };
 
 /** The world with the built bundle loaded, for the whole test run. */
 LilvWorld* world()
@@ -119,7 +130,7 @@ TEST (Lv2, PortsRangesDefaultsAndCaptions)
         {
             const auto port = (uint32_t) (audioPorts + info.index);
             const auto* node = lilv_port_get_symbol (plugin, lilv_plugin_get_port_by_index (plugin, port));
-            EXPECT_STREQ (lilv_node_as_string (node), info.id);
+            EXPECT_STREQ (lilv_node_as_string (node), symbols[info.index]);
             EXPECT_EQ (defaults[port], info.defaultValue) << info.id;
             EXPECT_EQ (minimum[port], info.isSwitch() ? (float) info.firstPosition : 0.0f) << info.id;
             EXPECT_EQ (maximum[port], info.isSwitch() ? (float) (info.firstPosition + info.numPositions - 1) : 1.0f) << info.id;
@@ -249,4 +260,82 @@ TEST (Lv2, BypassPassesTheInputAndTheClipLampHoldsForASecond)
     }
     EXPECT_EQ (lit, (int) (rate / blockSize)); // 48000 frames lit after the clipping block: 93 blocks
     EXPECT_EQ (plugin.output ("latency"), 0.0f);
+}
+
+TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
+{
+    ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
+    auto& host = hostWindow();
+    ASSERT_NE (host.display, nullptr);
+
+    Lv2Instance plugin (true);
+    void* library = dlopen (VELK_LV2_BUNDLE "/VELK.so", RTLD_NOW);
+    ASSERT_NE (library, nullptr);
+    const auto descriptorOf = reinterpret_cast<LV2UI_DescriptorFunction> (dlsym (library, "lv2ui_descriptor"));
+    ASSERT_NE (descriptorOf, nullptr);
+    const auto* ui = descriptorOf (0);
+    ASSERT_NE (ui, nullptr);
+    EXPECT_EQ (descriptorOf (1), nullptr);
+    const auto* idle = static_cast<const LV2UI_Idle_Interface*> (ui->extension_data (LV2_UI__idleInterface));
+    ASSERT_NE (idle, nullptr);
+
+    std::vector<std::pair<uint32_t, float>> written;
+    const auto write = [] (LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
+    {
+        if (size == sizeof (float) && format == 0)
+            static_cast<std::vector<std::pair<uint32_t, float>>*> (controller)->push_back ({ port, *static_cast<const float*> (buffer) });
+    };
+    LV2_Feature parent { LV2_UI__parent, reinterpret_cast<void*> (host.window) };
+    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (plugin.instance) };
+    const LV2_Feature* features[] = { &parent, &access, nullptr };
+
+    const auto idleFor = [idle] (LV2UI_Handle handle, int milliseconds)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds (milliseconds);
+        while (std::chrono::steady_clock::now() < end)
+        {
+            EXPECT_EQ (idle->idle (handle), 0);
+            std::this_thread::sleep_for (std::chrono::milliseconds (5));
+        }
+    };
+
+    // Without the host's window or the plug-in instance there is no editor.
+    LV2UI_Widget widget = nullptr;
+    const LV2_Feature* noAccess[] = { &parent, nullptr };
+    EXPECT_EQ (ui->instantiate (ui, "https://velk.example/lv2/velk", VELK_LV2_BUNDLE, write, &written, &widget, noAccess), nullptr);
+
+    for (int round = 0; round < 100; ++round)
+    {
+        auto* handle = ui->instantiate (ui, "https://velk.example/lv2/velk", VELK_LV2_BUNDLE, write, &written, &widget, features);
+        ASSERT_NE (handle, nullptr);
+        ASSERT_NE (widget, nullptr);
+        idleFor (handle, round == 0 || round == 99 ? 300 : 20);
+        ASSERT_EQ (host.numChildren(), 1) << "round " << round;
+
+        if (round == 0)
+        {
+            // The window shows the editor; a drag of the Output knob (107, 434, 128 x 128)
+            // reaches the host as a write to the output port, and the host's value reaches the
+            // knob without being written back.
+            const auto [distinct, white] = host.colours();
+            EXPECT_LT (white, 300 * 600 / 10);
+            EXPECT_GT (distinct, 1u);
+
+            host.drag (171, 498, -60);
+            idleFor (handle, 300);
+            ASSERT_FALSE (written.empty());
+            EXPECT_EQ (written.back().first, 4u + velk::outputParameter);
+            EXPECT_GT (written.back().second, velk::parameterInfo (velk::outputParameter).defaultValue);
+
+            written.clear();
+            const float ratio = 4.0f;
+            ui->port_event (handle, 4u + velk::ratioParameter, sizeof ratio, 0, &ratio);
+            idleFor (handle, 50);
+            EXPECT_TRUE (written.empty());
+        }
+
+        ui->cleanup (handle);
+        idleFor (nullptr, 0);
+        EXPECT_EQ (host.numChildren(), 0) << "round " << round;
+    }
 }

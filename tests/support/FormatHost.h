@@ -1,7 +1,8 @@
 #pragma once
 
-// Loads the VST3 and LV2 builds through the framework's own hosting, as hosts do, and finds the
-// processor's own state block inside each format's host-side state.
+// Loads the VST3 build through the framework's own hosting, as hosts do, and finds the
+// processor's own state block inside the host-side state. (The LV2 bundle, on the project's own
+// binding, is loaded through lilv by its own tests.)
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -16,18 +17,16 @@ namespace formathost
 {
 enum class Format
 {
-    vst3,
-    lv2
+    vst3
 };
 
-inline const char* nameOf (Format format) { return format == Format::vst3 ? "VST3" : "LV2"; }
+inline const char* nameOf (Format) { return "VST3"; }
 
-inline juce::AudioPluginFormat& pluginFormat (Format format)
+inline juce::AudioPluginFormat& pluginFormat (Format)
 {
-    // One of each for the whole run: the LV2 world and the VST3 module stay loaded.
+    // One for the whole run: the VST3 module stays loaded.
     static juce::VST3PluginFormat vst3;
-    static juce::LV2PluginFormat lv2;
-    return format == Format::vst3 ? static_cast<juce::AudioPluginFormat&> (vst3) : lv2;
+    return vst3;
 }
 
 /** A fresh instance, or null with a test failure. */
@@ -36,16 +35,7 @@ inline std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sa
     auto& pluginFormat_ = pluginFormat (format);
     juce::OwnedArray<juce::PluginDescription> found;
 
-    if (format == Format::vst3)
-    {
-        pluginFormat_.findAllTypesForFile (found, juce::File (VELK_VST3_PATH).getFullPathName());
-    }
-    else
-    {
-        for (const auto& uri : pluginFormat_.searchPathsForPlugins (juce::FileSearchPath (juce::File (VELK_LV2_FOLDER).getFullPathName()), true, false))
-            if (uri == "https://velk.example/lv2/velk")
-                pluginFormat_.findAllTypesForFile (found, uri);
-    }
+    pluginFormat_.findAllTypesForFile (found, juce::File (VELK_VST3_PATH).getFullPathName());
 
     if (found.size() != 1)
     {
@@ -81,35 +71,12 @@ inline juce::MemoryBlock vst3ComponentState (const juce::MemoryBlock& hostState)
     return component;
 }
 
-/** The LV2 state's one string literal that holds the plug-in's block, decoded; its text is
-    returned through literal. */
-inline juce::MemoryBlock lv2PluginState (const juce::MemoryBlock& hostState, juce::String* literal = nullptr)
-{
-    const auto text = hostState.toString();
-    for (int start = text.indexOfChar ('"'); start >= 0;)
-    {
-        const int end = text.indexOfChar (start + 1, '"');
-        if (end < 0)
-            break;
-        const auto candidate = text.substring (start + 1, end);
-        juce::MemoryBlock decoded;
-        if (decoded.fromBase64Encoding (candidate) && leadingStateBlock (decoded).getSize() > 0)
-        {
-            if (literal != nullptr)
-                *literal = candidate;
-            return decoded;
-        }
-        start = text.indexOfChar (end + 1, '"');
-    }
-    return {};
-}
-
 /** The processor's block inside a format's host-side state. */
-inline juce::MemoryBlock innerState (Format format, juce::AudioPluginInstance& instance)
+inline juce::MemoryBlock innerState (Format, juce::AudioPluginInstance& instance)
 {
     juce::MemoryBlock hostState;
     instance.getStateInformation (hostState);
-    return leadingStateBlock (format == Format::vst3 ? vst3ComponentState (hostState) : lv2PluginState (hostState));
+    return leadingStateBlock (vst3ComponentState (hostState));
 }
 
 /** Sets up X as a host does before it loads plug-ins: Xlib's thread support, an X error

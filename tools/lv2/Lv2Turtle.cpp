@@ -22,6 +22,7 @@ constexpr const char* prefixes = R"(@prefix doap:  <http://usefulinc.com/ns/doap
 @prefix pset:  <http://lv2plug.in/ns/ext/presets#> .
 @prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .
 @prefix units: <http://lv2plug.in/ns/extensions/units#> .
 
 )";
@@ -94,6 +95,7 @@ void writePlugin (std::ostream& out, const char* uri, const char* name, const lv
         << "    lv2:minorVersion " << lv2MinorVersion << " ;\n"
         << "    lv2:microVersion " << lv2MicroVersion << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable ;\n"
+        << "    ui:ui <" << velk::version::lv2UiUri << "> ;\n"
         << "    lv2:port\n";
 
     for (int channel = 0; channel < layout.channels; ++channel)
@@ -163,6 +165,7 @@ int main (int argc, char** argv)
     manifest << prefixes;
     for (const char* uri : { velk::version::lv2Uri, velk::version::lv2MonoUri })
         manifest << "<" << uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
+    manifest << "<" << velk::version::lv2UiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
     for (const auto& [preset, plugin] : { std::pair { stereoPreset, velk::version::lv2Uri }, std::pair { monoPreset, velk::version::lv2MonoUri } })
         manifest << "<" << preset << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << plugin << "> ;\n    rdfs:seeAlso <presets.ttl> .\n\n";
 
@@ -175,6 +178,12 @@ int main (int argc, char** argv)
             << "    doap:maintainer [ a foaf:Organization ; foaf:name \"" << velk::version::vendor << "\" ; foaf:homepage <"
             << velk::version::homepage << "> ] ;\n"
             << "    doap:release [ doap:revision \"" << velk::version::text << "\" ] .\n\n";
+    plugins << "<" << velk::version::lv2UiUri << ">\n"
+            << "    a ui:X11UI ;\n"
+            << "    ui:binary <" << binary << "> ;\n"
+            << "    lv2:requiredFeature ui:idleInterface , ui:parent , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+            << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize ;\n"
+            << "    lv2:extensionData ui:idleInterface .\n\n";
     writePlugin (plugins, velk::version::lv2Uri, velk::version::productName, lv2ports::stereo);
     writePlugin (plugins, velk::version::lv2MonoUri, (std::string (velk::version::productName) + " Mono").c_str(), lv2ports::mono);
 

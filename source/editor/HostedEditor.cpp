@@ -2,16 +2,17 @@
 #include "HostedEditor.h"
 
 #include <juce_audio_plugin_client/utility/juce_LinuxMessageThread.h>
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 struct HostedEditor::EventLoop
 {
     juce::SharedResourcePointer<juce::HostDrivenEventLoop> loop;
 };
 
-HostedEditor::HostedEditor (juce::AudioProcessor& processor, void* parentWindow)
+HostedEditor::HostedEditor (const std::function<juce::AudioProcessorEditor*()>& createEditor, void* parentWindow)
     : eventLoop (std::make_unique<EventLoop>())
 {
-    editor.reset (processor.createEditorIfNeeded());
+    editor.reset (createEditor());
     if (editor == nullptr)
         return;
 
@@ -54,4 +55,10 @@ HostedEditor::~HostedEditor()
 void HostedEditor::idle()
 {
     eventLoop->loop->processPendingEvents();
+
+    // Xlib may hold events it has already read from the connection (while painting, say), which
+    // the loop's wait on the connection does not see until more arrive: they are handed over here.
+    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
+    if (display != nullptr && juce::X11Symbols::getInstance()->xEventsQueued (display, QueuedAlready) > 0)
+        juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (ConnectionNumber (display));
 }

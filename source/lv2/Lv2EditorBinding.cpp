@@ -1,0 +1,149 @@
+#include "Lv2EditorBinding.h"
+
+#include "Lv2PluginBinding.h"
+#include "MyTestAudioProcessorEditor.h"
+#include "VelkVersion.h"
+
+#include <lv2/instance-access/instance-access.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+const void* featureData (const LV2_Feature* const* features, const char* uri) noexcept
+{
+    for (; features != nullptr && *features != nullptr; ++features)
+        if (std::strcmp ((*features)->URI, uri) == 0)
+            return (*features)->data;
+    return nullptr;
+}
+
+Lv2EditorBinding* bindingOf (LV2UI_Handle handle) noexcept
+{
+    return static_cast<Lv2EditorBinding*> (handle);
+}
+
+LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
+                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+{
+    auto* instance = static_cast<Lv2PluginBinding*> (const_cast<void*> (featureData (features, LV2_INSTANCE_ACCESS_URI)));
+    auto* parent = const_cast<void*> (featureData (features, LV2_UI__parent));
+    if (instance == nullptr || parent == nullptr || widget == nullptr || pluginUri == nullptr)
+        return nullptr;
+
+    const auto& layout = std::strcmp (pluginUri, velk::version::lv2MonoUri) == 0 ? lv2ports::mono : lv2ports::stereo;
+    try
+    {
+        auto binding = std::make_unique<Lv2EditorBinding> (layout, instance->getProcessor(), parent, write, controller,
+                                                           static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)));
+        *widget = binding->getWidget();
+        if (const auto* resize = static_cast<const LV2UI_Resize*> (featureData (features, LV2_UI__resize)))
+            resize->ui_resize (resize->handle, MyTestAudioProcessorEditor::width, MyTestAudioProcessorEditor::height);
+        return binding.release();
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+
+void cleanup (LV2UI_Handle handle)
+{
+    delete bindingOf (handle);
+}
+
+void portEvent (LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer)
+{
+    bindingOf (handle)->portEvent (port, bufferSize, format, buffer);
+}
+
+int idle (LV2UI_Handle handle)
+{
+    bindingOf (handle)->idle();
+    return 0;
+}
+
+const void* extensionData (const char* uri)
+{
+    static const LV2UI_Idle_Interface idleInterface { idle };
+    return std::strcmp (uri, LV2_UI__idleInterface) == 0 ? &idleInterface : nullptr;
+}
+
+const LV2UI_Descriptor descriptors[] = { { velk::version::lv2UiUri, instantiate, cleanup, portEvent, extensionData } };
+} // namespace
+
+//==============================================================================
+const LV2UI_Descriptor* Lv2EditorBinding::descriptor (std::uint32_t index) noexcept
+{
+    return index < std::size (descriptors) ? &descriptors[index] : nullptr;
+}
+
+Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAudioProcessor& processorToEdit, void* parentWindow,
+                                    LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, const LV2UI_Touch* hostTouch)
+    : layout (portLayout),
+      processor (processorToEdit),
+      write (writeFunction),
+      controller (hostController),
+      touch (hostTouch)
+{
+    // The editor follows the host: it shows the port values the host sends and writes nothing
+    // into the processor but through the host.
+    hosted = std::make_unique<HostedEditor> ([this]
+                                             { return new MyTestAudioProcessorEditor (&processor, true); },
+                                             parentWindow);
+    processor.addListener (this);
+}
+
+Lv2EditorBinding::~Lv2EditorBinding()
+{
+    processor.removeListener (this);
+    hosted = nullptr;
+}
+
+void* Lv2EditorBinding::getWidget() const noexcept
+{
+    auto* editor = hosted->getEditor();
+    return editor != nullptr ? editor->getWindowHandle() : nullptr;
+}
+
+void Lv2EditorBinding::portEvent (std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer)
+{
+    const int index = (int) port - layout.parameter (0);
+    if (format != 0 || bufferSize != sizeof (float) || buffer == nullptr || ! velk::isParameterIndex (index))
+        return;
+
+    auto* editor = dynamic_cast<MyTestAudioProcessorEditor*> (hosted->getEditor());
+    auto* knob = editor != nullptr ? editor->getKnob (index) : nullptr;
+    if (knob == nullptr)
+        return;
+
+    // A switch shows the position the engine runs; nothing is written back.
+    float value;
+    std::memcpy (&value, buffer, sizeof value);
+    if (! std::isfinite (value))
+        value = 0.0f;
+    if (velk::parameterInfo (index).isSwitch())
+        value = (float) MyTestAudioProcessor::truncateToInt (value);
+    knob->setValue (value, juce::dontSendNotification);
+}
+
+void Lv2EditorBinding::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)
+{
+    // Only the editor notifies the processor's listeners; the host hears of the move and sets
+    // the port, which the plug-in then applies.
+    if (velk::isParameterIndex (index) && write != nullptr)
+        write (controller, (std::uint32_t) layout.parameter (index), sizeof (float), 0, &newValue);
+}
+
+void Lv2EditorBinding::audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index)
+{
+    if (velk::isParameterIndex (index) && touch != nullptr)
+        touch->touch (touch->handle, (std::uint32_t) layout.parameter (index), true);
+}
+
+void Lv2EditorBinding::audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index)
+{
+    if (velk::isParameterIndex (index) && touch != nullptr)
+        touch->touch (touch->handle, (std::uint32_t) layout.parameter (index), false);
+}

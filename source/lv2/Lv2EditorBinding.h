@@ -1,0 +1,50 @@
+#pragma once
+
+#include "HostedEditor.h"
+#include "Lv2Ports.h"
+#include "MyTestAudioProcessor.h"
+
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <memory>
+
+/**
+    The LV2 editor (an X11 UI): VELK's editor for the plug-in instance that the host hands over
+    through instance-access, embedded in the host's parent window and driven by the host's idle
+    calls. A knob the user moves reaches the host through the UI's write function (and touch,
+    where the host gives it), so the host records it and sets the port; a port value the host
+    changes moves the knob.
+*/
+class Lv2EditorBinding : private juce::AudioProcessorListener
+{
+public:
+    Lv2EditorBinding (const lv2ports::Layout& layout, MyTestAudioProcessor& processor, void* parentWindow,
+                      LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch);
+    ~Lv2EditorBinding() override;
+
+    /** The editor's descriptor (index 0); null for other indices. */
+    static const LV2UI_Descriptor* descriptor (std::uint32_t index) noexcept;
+
+    /** The X11 window that holds the editor, for the host. */
+    void* getWidget() const noexcept;
+
+    void portEvent (std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
+    void idle() { hosted->idle(); }
+
+private:
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
+
+    const lv2ports::Layout layout;
+    MyTestAudioProcessor& processor;
+    LV2UI_Write_Function write;
+    LV2UI_Controller controller;
+    const LV2UI_Touch* touch;
+    juce::ScopedJuceInitialiser_GUI initialiser;
+    std::unique_ptr<HostedEditor> hosted;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Lv2EditorBinding)
+};
