@@ -4,7 +4,10 @@
 #include "MyTestAudioProcessorEditor.h"
 #include "VelkVersion.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
 #include <cmath>
 #include <cstring>
@@ -17,6 +20,26 @@ const void* featureData (const LV2_Feature* const* features, const char* uri) no
         if (std::strcmp ((*features)->URI, uri) == 0)
             return (*features)->data;
     return nullptr;
+}
+
+/** The scale the host draws its own interface at (ui:scaleFactor among its options), or 1. */
+float hostScaleFactor (const LV2_Feature* const* features) noexcept
+{
+    const auto* map = static_cast<const LV2_URID_Map*> (featureData (features, LV2_URID__map));
+    const auto* option = static_cast<const LV2_Options_Option*> (featureData (features, LV2_OPTIONS__options));
+    if (map == nullptr || option == nullptr)
+        return 1.0f;
+
+    const auto scaleKey = map->map (map->handle, LV2_UI__scaleFactor), floatType = map->map (map->handle, LV2_ATOM__Float);
+    for (; option->key != 0; ++option)
+    {
+        if (option->key == scaleKey && option->type == floatType && option->size == sizeof (float) && option->value != nullptr)
+        {
+            const float scale = *static_cast<const float*> (option->value);
+            return std::isfinite (scale) && scale > 0.0f ? scale : 1.0f;
+        }
+    }
+    return 1.0f;
 }
 
 Lv2EditorBinding* bindingOf (LV2UI_Handle handle) noexcept
@@ -36,7 +59,8 @@ LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char* pluginUri, const 
     try
     {
         auto binding = std::make_unique<Lv2EditorBinding> (layout, instance->getProcessor(), parent, write, controller,
-                                                           static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)));
+                                                           static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)),
+                                                           hostScaleFactor (features));
         *widget = binding->getWidget();
         if (const auto* resize = static_cast<const LV2UI_Resize*> (featureData (features, LV2_UI__resize)))
             resize->ui_resize (resize->handle, MyTestAudioProcessorEditor::width, MyTestAudioProcessorEditor::height);
@@ -80,12 +104,14 @@ const LV2UI_Descriptor* Lv2EditorBinding::descriptor (std::uint32_t index) noexc
 }
 
 Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAudioProcessor& processorToEdit, void* parentWindow,
-                                    LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, const LV2UI_Touch* hostTouch)
+                                    LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, const LV2UI_Touch* hostTouch,
+                                    float hostScale)
     : layout (portLayout),
       processor (processorToEdit),
       write (writeFunction),
       controller (hostController),
-      touch (hostTouch)
+      touch (hostTouch),
+      scaleFactor (hostScale)
 {
     // The editor follows the host: it shows the port values the host sends and writes nothing
     // into the processor but through the host.

@@ -20,7 +20,7 @@ class Lv2EditorBinding : private juce::AudioProcessorListener
 {
 public:
     Lv2EditorBinding (const lv2ports::Layout& layout, MyTestAudioProcessor& processor, void* parentWindow,
-                      LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch);
+                      LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch, float hostScaleFactor);
     ~Lv2EditorBinding() override;
 
     /** The editor's descriptor (index 0); null for other indices. */
@@ -31,6 +31,10 @@ public:
 
     void portEvent (std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
     void idle() { hosted->idle(); }
+
+    /** The scale the host draws its own interface at, from its ui:scaleFactor option (1 when it
+        gives none). */
+    float getHostScaleFactor() const noexcept { return scaleFactor; }
 
 private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
@@ -43,6 +47,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     const LV2UI_Touch* touch;
+    const float scaleFactor;
     juce::ScopedJuceInitialiser_GUI initialiser;
     std::unique_ptr<HostedEditor> hosted;
 

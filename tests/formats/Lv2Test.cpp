@@ -77,6 +77,7 @@ public:
     }
 
     float& parameter (int index) { return controls[(size_t) (2 * channels + index)]; }
+    void disconnect (int index) { lilv_instance_connect_port (instance, (uint32_t) (2 * channels + index), nullptr); }
     float output (const char* symbol) { return controls[portIndex (symbol)]; }
 
     size_t portIndex (const char* symbol)
@@ -260,6 +261,25 @@ TEST (Lv2, BypassPassesTheInputAndTheClipLampHoldsForASecond)
     }
     EXPECT_EQ (lit, (int) (rate / blockSize)); // 48000 frames lit after the clipping block: 93 blocks
     EXPECT_EQ (plugin.output ("latency"), 0.0f);
+}
+
+TEST (Lv2, AnUnconnectedPortReadsAsItsDefault)
+{
+    Lv2Instance unconnected (true), defaults (true);
+    for (int index = 0; index < velk::numParameters; ++index)
+    {
+        unconnected.parameter (index) = 3.0f; // what the ports would say, were they connected
+        unconnected.disconnect (index);
+    }
+    NoiseSource noise (5u);
+    for (int block = 0; block < 4; ++block)
+    {
+        std::vector<float> samples[2] = { noiseBlock (noise, 0.7f), noiseBlock (noise, 0.7f) };
+        std::vector<float> expected[2] = { samples[0], samples[1] };
+        defaults.run (expected);
+        unconnected.run (samples);
+        ASSERT_EQ (samples[0], expected[0]) << block;
+    }
 }
 
 TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)

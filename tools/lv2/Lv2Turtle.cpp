@@ -18,6 +18,7 @@ namespace
 constexpr const char* prefixes = R"(@prefix doap:  <http://usefulinc.com/ns/doap#> .
 @prefix foaf:  <http://xmlns.com/foaf/0.1/> .
 @prefix lv2:   <http://lv2plug.in/ns/lv2core#> .
+@prefix opts:  <http://lv2plug.in/ns/ext/options#> .
 @prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .
 @prefix pset:  <http://lv2plug.in/ns/ext/presets#> .
 @prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
@@ -182,7 +183,8 @@ int main (int argc, char** argv)
             << "    a ui:X11UI ;\n"
             << "    ui:binary <" << binary << "> ;\n"
             << "    lv2:requiredFeature ui:idleInterface , ui:parent , <http://lv2plug.in/ns/ext/instance-access> ;\n"
-            << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize ;\n"
+            << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , opts:options , <http://lv2plug.in/ns/ext/urid#map> ;\n"
+            << "    opts:supportedOption ui:scaleFactor ;\n"
             << "    lv2:extensionData ui:idleInterface .\n\n";
     writePlugin (plugins, velk::version::lv2Uri, velk::version::productName, lv2ports::stereo);
     writePlugin (plugins, velk::version::lv2MonoUri, (std::string (velk::version::productName) + " Mono").c_str(), lv2ports::mono);
