@@ -47,21 +47,22 @@ Lv2EditorBinding* bindingOf (LV2UI_Handle handle) noexcept
     return static_cast<Lv2EditorBinding*> (handle);
 }
 
-LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
+LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
                           LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
     auto* instance = static_cast<Lv2PluginBinding*> (const_cast<void*> (featureData (features, LV2_INSTANCE_ACCESS_URI)));
     auto* parent = const_cast<void*> (featureData (features, LV2_UI__parent));
-    if (instance == nullptr || parent == nullptr || widget == nullptr || pluginUri == nullptr)
+    if (instance == nullptr || parent == nullptr || widget == nullptr)
         return nullptr;
 
-    const auto& layout = std::strcmp (pluginUri, velk::version::lv2MonoUri) == 0 ? lv2ports::mono : lv2ports::stereo;
     try
     {
-        auto binding = std::make_unique<Lv2EditorBinding> (layout, instance->getProcessor(), parent, write, controller,
+        auto binding = std::make_unique<Lv2EditorBinding> (instance->getLayout(), instance->getProcessor(), parent, write, controller,
                                                            static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)),
                                                            hostScaleFactor (features));
         *widget = binding->getWidget();
+        if (*widget == nullptr)
+            return nullptr;
         if (const auto* resize = static_cast<const LV2UI_Resize*> (featureData (features, LV2_UI__resize)))
             resize->ui_resize (resize->handle, MyTestAudioProcessorEditor::width, MyTestAudioProcessorEditor::height);
         return binding.release();
@@ -113,8 +114,8 @@ Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAu
       touch (hostTouch),
       scaleFactor (hostScale)
 {
-    // The editor follows the host: it shows the port values the host sends and writes nothing
-    // into the processor but through the host.
+    // The editor follows the host: it shows the port values the host sends; its moves reach the
+    // host, whose port values the plug-in then applies.
     hosted = std::make_unique<HostedEditor> ([this]
                                              { return new MyTestAudioProcessorEditor (&processor, true); },
                                              parentWindow);
@@ -123,8 +124,9 @@ Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAu
 
 Lv2EditorBinding::~Lv2EditorBinding()
 {
-    processor.removeListener (this);
+    // The editor goes first: a drag cut short by the closing still ends its touch at the host.
     hosted = nullptr;
+    processor.removeListener (this);
 }
 
 void* Lv2EditorBinding::getWidget() const noexcept

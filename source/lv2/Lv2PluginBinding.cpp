@@ -104,6 +104,12 @@ void Lv2PluginBinding::connectPort (std::uint32_t index, void* data) noexcept
 
 void Lv2PluginBinding::activate() noexcept
 {
+    // A fresh start: the engine's history cleared and every port value applied again.
+    {
+        const juce::ScopedLock lock (processor->getCallbackLock());
+        processor->getEngine().prepare ((float) sampleRate);
+    }
+    anyApplied = false;
     clipHoldFrames = 0;
     lastClipCount = processor->getEngine().getClipCount();
 }
@@ -112,15 +118,19 @@ void Lv2PluginBinding::activate() noexcept
 void Lv2PluginBinding::applyPortValues() noexcept
 {
     // An unconnected port reads as its default. The setter stores a value that is not a number
-    // as 0, so nothing a port holds makes the output non-finite for good.
+    // as 0, so nothing a port holds makes the output non-finite for good. A stored value that
+    // has moved since (the editor writes the processor as it tells the host) gets the port's
+    // value back: the port always wins.
     for (int index = 0; index < velk::numParameters; ++index)
     {
         const auto* valuePort = port (layout.parameter (index));
         const float value = valuePort != nullptr ? *valuePort : velk::parameterInfo (index).defaultValue;
-        if (! anyApplied || ! sameBits (value, appliedValues[(size_t) index]))
+        const auto slot = (size_t) index;
+        if (! anyApplied || ! sameBits (value, appliedValues[slot]) || ! sameBits (processor->getParameter (index), storedValues[slot]))
         {
-            appliedValues[(size_t) index] = value;
+            appliedValues[slot] = value;
             processor->setParameter (index, value);
+            storedValues[slot] = processor->getParameter (index);
         }
     }
     anyApplied = true;

@@ -32,6 +32,7 @@ public:
     void run (std::uint32_t numFrames) noexcept;
 
     MyTestAudioProcessor& getProcessor() noexcept { return *processor; }
+    const lv2ports::Layout& getLayout() const noexcept { return layout; }
 
     /** The most frames the processor gets at once; a longer host block goes in pieces. */
     static constexpr int maxFrames = 8192;
@@ -49,7 +50,7 @@ private:
     double sampleRate = 44100.0;
 
     std::array<float*, (size_t) lv2ports::stereo.numPorts()> ports {};
-    std::array<float, velk::numParameters> appliedValues {};
+    std::array<float, velk::numParameters> appliedValues {}, storedValues {};
     bool anyApplied = false;
 
     juce::AudioBuffer<float> scratch;

@@ -107,6 +107,22 @@ private:
     std::vector<float> audio[4];
 };
 
+/** A host opens its own X connection, with Xlib's thread support, before it loads plug-ins. */
+class HostWindowFirst : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        if (std::getenv ("DISPLAY") != nullptr)
+        {
+            XInitThreads();
+            hostWindow();
+        }
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const hostWindowFirst = ::testing::AddGlobalTestEnvironment (new HostWindowFirst());
+
 std::vector<float> noiseBlock (NoiseSource& noise, float level)
 {
     std::vector<float> block (blockSize);
@@ -341,11 +357,26 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
             EXPECT_LT (white, 300 * 600 / 10);
             EXPECT_GT (distinct, 1u);
 
+            // Both instances have run a block before the drag.
+            Lv2Instance untouched (true);
+            NoiseSource noise (9u);
+            std::vector<float> first[2] = { noiseBlock (noise, 0.5f), noiseBlock (noise, 0.5f) };
+            std::vector<float> firstCopy[2] = { first[0], first[1] };
+            untouched.run (firstCopy);
+            plugin.run (first);
+
             host.drag (171, 498, -60);
             idleFor (handle, 300);
             ASSERT_FALSE (written.empty());
             EXPECT_EQ (written.back().first, 4u + velk::outputParameter);
             EXPECT_GT (written.back().second, velk::parameterInfo (velk::outputParameter).defaultValue);
+
+            // The host has not set the port: its value wins over the one the editor wrote.
+            std::vector<float> samples[2] = { noiseBlock (noise, 0.5f), noiseBlock (noise, 0.5f) };
+            std::vector<float> expected[2] = { samples[0], samples[1] };
+            untouched.run (expected);
+            plugin.run (samples);
+            EXPECT_EQ (samples[0], expected[0]);
 
             written.clear();
             const float ratio = 4.0f;

@@ -117,7 +117,7 @@ void writePlugin (std::ostream& out, const char* uri, const char* name, const lv
                "            lv2:symbol \"latency\" ;\n            lv2:name \"Latency\" ;\n"
                "            lv2:designation lv2:latency ;\n"
                "            lv2:minimum 0 ;\n            lv2:maximum 0 ;\n"
-               "            lv2:portProperty lv2:reportsLatency , lv2:integer , pprops:notOnGUI ;\n");
+               "            lv2:portProperty lv2:integer , pprops:notOnGUI ;\n");
     writePort (out, layout.gainReduction(), false,
                "            a lv2:OutputPort , lv2:ControlPort ;\n"
                "            lv2:symbol \"gain_reduction\" ;\n            lv2:name \"Gain reduction\" ;\n"
@@ -128,7 +128,7 @@ void writePlugin (std::ostream& out, const char* uri, const char* name, const lv
                "            lv2:symbol \"clip\" ;\n            lv2:name \"Clip\" ;\n"
                "            lv2:minimum 0 ;\n            lv2:maximum 1 ;\n"
                "            lv2:portProperty lv2:toggled ;\n");
-    out << "    rdfs:comment \"A stereo compressor with colouring stages.\" .\n\n";
+    out << "    rdfs:comment \"A compressor with colouring stages.\" .\n\n";
 }
 
 void writePreset (std::ostream& out, const char* pluginUri, const char* presetUri)
@@ -166,7 +166,7 @@ int main (int argc, char** argv)
     manifest << prefixes;
     for (const char* uri : { velk::version::lv2Uri, velk::version::lv2MonoUri })
         manifest << "<" << uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
-    manifest << "<" << velk::version::lv2UiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
+    manifest << "<" << velk::version::lv2UiUri << ">\n    a ui:X11UI ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
     for (const auto& [preset, plugin] : { std::pair { stereoPreset, velk::version::lv2Uri }, std::pair { monoPreset, velk::version::lv2MonoUri } })
         manifest << "<" << preset << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << plugin << "> ;\n    rdfs:seeAlso <presets.ttl> .\n\n";
 
@@ -181,7 +181,7 @@ int main (int argc, char** argv)
             << "    doap:release [ doap:revision \"" << velk::version::text << "\" ] .\n\n";
     plugins << "<" << velk::version::lv2UiUri << ">\n"
             << "    a ui:X11UI ;\n"
-            << "    ui:binary <" << binary << "> ;\n"
+            << "    lv2:binary <" << binary << "> ;\n"
             << "    lv2:requiredFeature ui:idleInterface , ui:parent , <http://lv2plug.in/ns/ext/instance-access> ;\n"
             << "    lv2:optionalFeature ui:resize , ui:touch , ui:noUserResize , opts:options , <http://lv2plug.in/ns/ext/urid#map> ;\n"
             << "    opts:supportedOption ui:scaleFactor ;\n"
