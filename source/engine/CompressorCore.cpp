@@ -463,10 +463,12 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         atanShapeBlock (settings.distortionMode, scratch.audioRight, numSamples, inputLinear);
     }
 
-    // The meter, the output stage's blockers and the clip test live in registers for the chunk.
+    // The meter, the output stage's blockers, the smallest gain and the clip test live in
+    // registers for the chunk.
     float meter = meterState;
     DcBlocker blockerLeft = dcBlockerLeft, blockerRight = dcBlockerRight;
     const float makeup = makeupGain;
+    float smallest = smallestGain;
     bool clipped = false;
     for (int i = 0; i < numSamples; ++i)
     {
@@ -477,6 +479,7 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
             highPassAudio (outLeft, outRight, flushAllowed);
 
         meter = MeterBallistics::advance (meter, MeterBallistics::target (settings.ratio, scratch.sidechainMono[i], scratch.gain[i]));
+        smallest = std::min (smallest, scratch.gain[i]);
         clipped |= finish (outLeft, outRight, scratch.gain[i], inputLinear, outputLinear, makeup, blockerLeft, blockerRight);
         left[i] = outLeft;
         if (right != nullptr)
@@ -485,6 +488,7 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
     dcBlockerLeft = blockerLeft;
     dcBlockerRight = blockerRight;
     meterState = meter;
+    smallestGain = smallest;
     if (clipped)
     {
         clipFlag.store (true, relaxed);
@@ -493,5 +497,4 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
 
     meterValue.store (meterState, relaxed);
     lastGain = scratch.gain[numSamples - 1];
-    smallestGain = std::min (smallestGain, *std::min_element (scratch.gain, scratch.gain + numSamples));
 }
