@@ -6,7 +6,6 @@
 #include "MeterBallistics.h"
 #include "ParameterSnapshot.h"
 #include "ParameterTable.h"
-#include "ParameterText.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -144,32 +143,4 @@ TEST (ParameterTable, RowsAreConsistent)
     EXPECT_EQ (saved, 8); // every parameter but Gc
     EXPECT_FALSE (velk::isParameterIndex (-1));
     EXPECT_FALSE (velk::isParameterIndex (velk::numParameters));
-}
-
-TEST (ParameterText, TypedTextsAndCaptions)
-{
-    // clang-format off
-    struct Case { int index; const char* text; float value; };
-    const Case cases[] = {
-        { velk::inputParameter, " 0.25", 0.25f },   { velk::inputParameter, "0.5abc", 0.5f },  { velk::inputParameter, "+.75", 0.75f },
-        { velk::inputParameter, "7e-1", 0.7f },     { velk::inputParameter, "--5", 0.0f },     { velk::inputParameter, "-", 0.0f },
-        { velk::inputParameter, "-0", 0.0f },       { velk::inputParameter, "nan", 0.0f },     { velk::inputParameter, "1e39", 0.0f },
-        { velk::attackParameter, "3 ms", 0.01f },   { velk::releaseParameter, "2 SEC", 2.0f / 3.0f },
-        { velk::releaseParameter, " 300 ms", 0.1f },
-        { velk::ratioParameter, "2", 2.0f },        { velk::ratioParameter, "20", 5.0f },     { velk::ratioParameter, "Lim", 6.0f },
-        { velk::ratioParameter, "9", 9.0f },        { velk::distortionParameter, "dr", 4.0f }, { velk::filterParameter, "sc", 1.0f },
-        { velk::filterParameter, "SC Bell", 3.0f }, { velk::filterParameter, "", 0.0f },
-    };
-    // clang-format on
-    for (const auto& c : cases)
-    {
-        const float value = velk::valueForText (c.index, c.text);
-        EXPECT_FLOAT_EQ (value, c.value) << c.index << " '" << c.text << "'";
-        EXPECT_FALSE (std::signbit (value)) << c.index << " '" << c.text << "'"; // zero is stored as +0
-    }
-
-    EXPECT_STREQ (velk::positionCaption (velk::ratioParameter, 3.9f), "4:1");
-    EXPECT_STREQ (velk::positionCaption (velk::filterParameter, 0.0f), "Off");
-    EXPECT_EQ (velk::positionCaption (velk::ratioParameter, 7.0f), nullptr);
-    EXPECT_EQ (velk::positionCaption (velk::inputParameter, 0.5f), nullptr);
 }

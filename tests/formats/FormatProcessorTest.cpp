@@ -13,6 +13,7 @@
 #include <cmath>
 #include <random>
 #include <thread>
+#include <utility>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
@@ -171,6 +172,17 @@ TEST_F (FormatProcessorTest, ParameterTextsAndTheirInverse)
     EXPECT_FLOAT_EQ (release.getValueForText ("300 ms"), 0.1f);
     EXPECT_FLOAT_EQ (release.getValueForText ("1.5 sec"), 0.5f);
     EXPECT_FLOAT_EQ (attack.getValueForText ("150.00 ms"), 0.5f);
+    EXPECT_FLOAT_EQ (ratio.getValueForText ("9"), 1.0f); // no caption: the number, held to the range
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::distortionParameter).getValueForText ("dr"), 1.0f);
+    EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::filterParameter).getValueForText ("sc"), 1.0f / 3.0f);
+
+    // The leading number, whatever the locale: one sign; nothing, infinity and not-a-number are +0.
+    auto& input = processor.getFormatParameter (velk::inputParameter);
+    for (const auto& [text, value] : { std::pair { " 0.25", 0.25f }, { "0.5abc", 0.5f }, { "+.75", 0.75f }, { "7e-1", 0.7f }, { "--5", 0.0f }, { "-", 0.0f }, { "-0", 0.0f }, { "nan", 0.0f }, { "1e39", 0.0f } })
+    {
+        EXPECT_FLOAT_EQ (input.getValueForText (text), value) << text;
+        EXPECT_FALSE (std::signbit (input.getValueForText (text))) << text;
+    }
 
     // Values a host should never send are held to the range.
     ratio.setValue (std::numeric_limits<float>::quiet_NaN());
