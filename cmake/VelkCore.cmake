@@ -31,7 +31,8 @@ target_compile_options (velk_engine PRIVATE ${VELK_WARNINGS} -falign-functions=6
 velk_hide_symbols (velk_engine)
 
 #===================================================================================================
-# The editor's images, compiled in as byte arrays.
+# The editor's images, compiled in as byte arrays: each at its own size and at twice it (the
+# "_2x" ones, decoded only when the editor is first drawn above its own size).
 juce_add_binary_data (velk_resources
     HEADER_NAME BinaryData.h
     NAMESPACE BinaryData
@@ -42,7 +43,14 @@ juce_add_binary_data (velk_resources
         ${PROJECT_SOURCE_DIR}/resources/Dist.png
         ${PROJECT_SOURCE_DIR}/resources/Hpf.png
         ${PROJECT_SOURCE_DIR}/resources/bmp00132.png
-        ${PROJECT_SOURCE_DIR}/resources/meter11_1.png)
+        ${PROJECT_SOURCE_DIR}/resources/meter11_1.png
+        ${PROJECT_SOURCE_DIR}/resources/VELKBodyBG_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/bigKnob101_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/myRatioBtn_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/Dist_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/Hpf_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/bmp00132_2x.png
+        ${PROJECT_SOURCE_DIR}/resources/meter11_1_2x.png)
 velk_hide_symbols (velk_resources)
 
 #===================================================================================================

@@ -1,9 +1,12 @@
-// Draws the editor's seven images and writes them as PNG files into a folder:
+// Draws the editor's seven images at their own size and at twice it, and writes them as PNG files
+// into a folder:
 //
 //     velk-artwork <folder>
 //
-// The faceplate is written as an 8-bit palette PNG, the film strips as 8-bit RGBA. Everything
-// is drawn from code with the DejaVu fonts, so the images can be made again from source.
+// Both sizes are drawn from the same geometry, in the editor's units; the larger ones carry
+// "_2x" in their names. The faceplate is written as an 8-bit palette PNG at its own size and as
+// 8-bit RGB at twice it; the film strips as 8-bit RGBA. Everything is drawn from code with the
+// DejaVu fonts, so the images can be made again from source.
 
 #include "EditorLayout.h"
 
@@ -41,6 +44,21 @@ Rectangle<float> onPanel (const layout::Box& b)
 {
     return { (float) (b.x - layout::panelOffsetX), (float) (b.y - layout::panelOffsetY), (float) b.w, (float) b.h };
 }
+
+/** An image of w x h editor units at the given scale, and a context that draws on it in those units. */
+struct Canvas
+{
+    Canvas (Image::PixelFormat format, int w, int h, int scale)
+        : image (format, w * scale, h * scale, true),
+          g (image)
+    {
+        if (scale != 1)
+            g.addTransform (AffineTransform::scale ((float) scale));
+    }
+
+    Image image;
+    Graphics g;
+};
 
 const Colour captionColour (0xffd9d4c7);
 const Colour dimText (0xff8e8a80);
@@ -96,11 +114,11 @@ void drawLamp (Graphics& g, Rectangle<float> r, Colour colour, bool lit)
 }
 
 //==============================================================================
-Image drawPanel()
+Image drawPanel (int scale)
 {
     const int w = layout::width, h = layout::height;
-    Image image (Image::RGB, w, h, true);
-    Graphics g (image);
+    Canvas canvas (Image::RGB, w, h, scale);
+    auto& g = canvas.g;
 
     g.setGradientFill (ColourGradient (Colour (0xff202020), 0, 0, Colour (0xff0c0c0c), 0, (float) h, false));
     g.fillAll();
@@ -122,10 +140,11 @@ Image drawPanel()
     g.drawHorizontalLine (h - 1, 0.0f, (float) w);
     g.drawVerticalLine (w - 1, 0.0f, (float) h);
 
+    // The bottom screws sit above the link and the version label, which would cover them.
     drawScrew (g, 10.0f, 10.0f, 0.5f);
     drawScrew (g, (float) w - 14.0f, 10.0f, 1.9f);
-    drawScrew (g, 10.0f, (float) h - 14.0f, 2.6f);
-    drawScrew (g, (float) w - 14.0f, (float) h - 14.0f, 0.9f);
+    drawScrew (g, 10.0f, (float) h - 30.0f, 2.6f);
+    drawScrew (g, (float) w - 14.0f, (float) h - 30.0f, 0.9f);
 
     // Large knobs: a recessed well and the caption over the dial.
     for (auto [box, caption] : { std::pair { layout::inputKnob, "INPUT" }, std::pair { layout::attackKnob, "ATTACK" },
@@ -202,15 +221,15 @@ Image drawPanel()
         g.drawText ("STEREO COMPRESSOR", Rectangle<float> (area.getX() + 1.0f, area.getBottom(), 96.0f, 9.0f), Justification::centredLeft);
     }
 
-    return image;
+    return canvas.image;
 }
 
 //==============================================================================
-Image drawBigKnobStrip()
+Image drawBigKnobStrip (int scale)
 {
     constexpr int size = 128, frames = 101;
-    Image strip (Image::ARGB, size, size * frames, true);
-    Graphics g (strip);
+    Canvas canvas (Image::ARGB, size, size * frames, scale);
+    auto& g = canvas.g;
     const float cx = layout::bigDialCentreX, r = layout::bigDialRadius;
 
     for (int frame = 0; frame < frames; ++frame)
@@ -264,19 +283,19 @@ Image drawBigKnobStrip()
         g.fillPath (pointer);
     }
 
-    return strip;
+    return canvas.image;
 }
 } // namespace
 
 namespace
 {
 /** A switch knob strip: one frame per position, the pointer on that position of the scale. */
-Image drawSwitchStrip (const std::vector<String>& labels)
+Image drawSwitchStrip (const std::vector<String>& labels, int scale)
 {
     constexpr int size = 80;
     const int frames = (int) labels.size();
-    Image strip (Image::ARGB, size, size * frames, true);
-    Graphics g (strip);
+    Canvas canvas (Image::ARGB, size, size * frames, scale);
+    auto& g = canvas.g;
     const float cx = layout::switchCentreX, r = layout::switchRadius;
 
     const auto angleOf = [frames] (int position)
@@ -316,14 +335,14 @@ Image drawSwitchStrip (const std::vector<String>& labels)
         g.drawLine (cx + 3.0f * std::sin (a), cy - 3.0f * std::cos (a), cx + (r - 2.0f) * std::sin (a), cy - (r - 2.0f) * std::cos (a), 2.2f);
     }
 
-    return strip;
+    return canvas.image;
 }
 
 /** The clip lamp: frame 0 off (dark red), frame 1 lit. */
-Image drawLampStrip()
+Image drawLampStrip (int scale)
 {
-    Image strip (Image::ARGB, layout::peakLed.w, layout::peakLed.h * layout::lampFrames, true);
-    Graphics g (strip);
+    Canvas canvas (Image::ARGB, layout::peakLed.w, layout::peakLed.h * layout::lampFrames, scale);
+    auto& g = canvas.g;
     for (int frame = 0; frame < layout::lampFrames; ++frame)
     {
         const Rectangle<float> r (1.0f, 1.0f + 11.0f * (float) frame, 9.0f, 9.0f);
@@ -334,19 +353,18 @@ Image drawLampStrip()
         g.setColour (Colours::white.withAlpha (frame == 0 ? 0.15f : 0.7f));
         g.fillEllipse (r.getX() + 2.0f, r.getY() + 1.5f, 3.0f, 2.5f);
     }
-    return strip;
+    return canvas.image;
 }
 
 /** The meter: frame 0 empty, frame k the top k lamps lit. */
-Image drawMeterStrip()
+Image drawMeterStrip (int scale)
 {
     const int w = layout::meter.w, h = layout::meter.h;
-    Image strip (Image::ARGB, w, h * layout::meterFrames, true);
-    Graphics g (strip);
+    Canvas canvas (Image::ARGB, w, h * layout::meterFrames, scale);
     for (int frame = 1; frame <= layout::meterLamps; ++frame)
         for (int lamp = 0; lamp < frame; ++lamp)
-            drawLamp (g, lampRect (lamp).translated (0.0f, (float) (frame * h)), lampColour (lamp), true);
-    return strip;
+            drawLamp (canvas.g, lampRect (lamp).translated (0.0f, (float) (frame * h)), lampColour (lamp), true);
+    return canvas.image;
 }
 
 //==============================================================================
@@ -451,13 +469,18 @@ int main (int argc, char** argv)
     const File folder = File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     folder.createDirectory();
 
-    bool ok = writePalettePng (drawPanel(), folder.getChildFile ("VELKBodyBG.png"));
-    ok = ok && writeRgbaPng (drawBigKnobStrip(), folder.getChildFile ("bigKnob101.png"));
-    ok = ok && writeRgbaPng (drawSwitchStrip ({ "1", "2", "4", "8", "20", "LIM" }), folder.getChildFile ("myRatioBtn.png"));
-    ok = ok && writeRgbaPng (drawSwitchStrip ({ "SOFT", "WARM", "HOT", "BLEND", "DRIVE" }), folder.getChildFile ("Dist.png"));
-    ok = ok && writeRgbaPng (drawSwitchStrip ({ "OFF", "SC HP", "HP", "SC BELL" }), folder.getChildFile ("Hpf.png"));
-    ok = ok && writeRgbaPng (drawLampStrip(), folder.getChildFile ("bmp00132.png"));
-    ok = ok && writeRgbaPng (drawMeterStrip(), folder.getChildFile ("meter11_1.png"));
+    bool ok = true;
+    for (const int scale : { 1, 2 })
+    {
+        const auto file = [&] (const char* name) { return folder.getChildFile (String (name) + (scale == 1 ? "" : "_2x") + ".png"); };
+        ok = ok && (scale == 1 ? writePalettePng (drawPanel (scale), file ("VELKBodyBG")) : writeRgbaPng (drawPanel (scale), file ("VELKBodyBG")));
+        ok = ok && writeRgbaPng (drawBigKnobStrip (scale), file ("bigKnob101"));
+        ok = ok && writeRgbaPng (drawSwitchStrip ({ "1", "2", "4", "8", "20", "LIM" }, scale), file ("myRatioBtn"));
+        ok = ok && writeRgbaPng (drawSwitchStrip ({ "SOFT", "WARM", "HOT", "BLEND", "DRIVE" }, scale), file ("Dist"));
+        ok = ok && writeRgbaPng (drawSwitchStrip ({ "OFF", "SC HP", "HP", "SC BELL" }, scale), file ("Hpf"));
+        ok = ok && writeRgbaPng (drawLampStrip (scale), file ("bmp00132"));
+        ok = ok && writeRgbaPng (drawMeterStrip (scale), file ("meter11_1"));
+    }
 
     if (! ok)
     {
