@@ -63,6 +63,7 @@ add_library (velk_core STATIC
     source/editor/FilmStripKnob.cpp
     source/editor/HostedEditor.cpp
     source/editor/PeakLed.cpp
+    source/editor/ScalableImage.cpp
     source/editor/Meter2Custom.cpp
     source/formats/FormatParameter.cpp
     source/formats/VelkFormatEditor.cpp

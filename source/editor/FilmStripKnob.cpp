@@ -27,6 +27,11 @@ void FilmStripKnob::paint (juce::Graphics& g)
 
     // A horizontal strip takes its frames side by side, each as large as a vertical one's.
     const int index = getFrameIndex();
+    if (art != nullptr && ! isHorizontal)
+    {
+        art->drawFrame (g, index, getLocalBounds());
+        return;
+    }
     g.drawImage (filmStrip, 0, 0, getWidth(), getHeight(),
                  isHorizontal ? index * frameWidth : 0, isHorizontal ? 0 : index * frameHeight,
                  frameWidth, frameHeight, false);

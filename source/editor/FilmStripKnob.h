@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ScalableImage.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
 
 /**
     A rotary slider that draws itself as one frame of a film strip: an image holding the knob at
@@ -20,11 +24,16 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** The strip with its double-size copy, drawn from instead of the image where the screen
+        shows the knob larger (a vertical strip of the same frames). */
+    void setScalableImage (std::shared_ptr<ScalableImage> newArt) { art = std::move (newArt); }
+
 private:
     juce::Image filmStrip;
     int numFrames;
     bool isHorizontal;
     int frameWidth, frameHeight;
+    std::shared_ptr<ScalableImage> art;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FilmStripKnob)
 };

@@ -31,6 +31,8 @@ int Meter2Custom::frameFor (float value) noexcept
 
 void Meter2Custom::paint (juce::Graphics& g)
 {
+    if (art != nullptr && frameHeight > 0)
+        return art->drawFrame (g, sourceY / frameHeight, getLocalBounds());
     g.drawImage (image, 0, 0, getWidth(), getHeight(), 0, sourceY, frameWidth, frameHeight, false);
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ScalableImage.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
 
 class MyTestAudioProcessor;
 
@@ -25,12 +29,16 @@ public:
     void paint (juce::Graphics& g) override;
     void timerCallback() override;
 
+    /** The strip with its double-size copy, drawn from where the screen shows the meter larger. */
+    void setScalableImage (std::shared_ptr<ScalableImage> newArt) { art = std::move (newArt); }
+
 private:
     int sourceY = 0;
     float level = 0.0f;
     int frameWidth, frameHeight;
     juce::Image image;
     MyTestAudioProcessor* processor;
+    std::shared_ptr<ScalableImage> art;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Meter2Custom)
 };

@@ -19,23 +19,27 @@ juce::Image loadImage (const char* data, int size)
     return juce::ImageCache::getFromMemory (data, size);
 }
 
-/** A knob's place and film strip. */
+/** A knob's place and film strip, at its own size and at twice it. */
 struct KnobArt
 {
     editorlayout::Box box;
     const char* strip;
     int stripSize;
+    const char* largeStrip;
+    int largeStripSize;
 };
+
+#define VELK_STRIP(name) BinaryData::name##_png, BinaryData::name##_pngSize, BinaryData::name##_2x_png, BinaryData::name##_2x_pngSize
 
 /** Each knob's art, by parameter index (parameters 0 to 6 have knobs). */
 const KnobArt knobArt[] = {
-    { editorlayout::inputKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
-    { editorlayout::attackKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
-    { editorlayout::releaseKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
-    { editorlayout::outputKnob, BinaryData::bigKnob101_png, BinaryData::bigKnob101_pngSize },
-    { editorlayout::ratioKnob, BinaryData::myRatioBtn_png, BinaryData::myRatioBtn_pngSize },
-    { editorlayout::distortionKnob, BinaryData::Dist_png, BinaryData::Dist_pngSize },
-    { editorlayout::filterKnob, BinaryData::Hpf_png, BinaryData::Hpf_pngSize },
+    { editorlayout::inputKnob, VELK_STRIP (bigKnob101) },
+    { editorlayout::attackKnob, VELK_STRIP (bigKnob101) },
+    { editorlayout::releaseKnob, VELK_STRIP (bigKnob101) },
+    { editorlayout::outputKnob, VELK_STRIP (bigKnob101) },
+    { editorlayout::ratioKnob, VELK_STRIP (myRatioBtn) },
+    { editorlayout::distortionKnob, VELK_STRIP (Dist) },
+    { editorlayout::filterKnob, VELK_STRIP (Hpf) },
 };
 
 /** The order the knobs are added in: where their boxes touch, the large knobs lie over the
@@ -58,6 +62,7 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
     versionLabel->setEditable (false, false, false);
 
     backgroundImage = loadImage (BinaryData::VELKBodyBG_png, BinaryData::VELKBodyBG_pngSize);
+    panel = std::make_unique<ScalableImage> (backgroundImage, BinaryData::VELKBodyBG_2x_png, BinaryData::VELKBodyBG_2x_pngSize, 1);
 
     linkButton = std::make_unique<juce::HyperlinkButton> ("Support VELK", juce::URL (supportUrl));
     linkButton->setBounds (layout::linkButton.x, layout::linkButton.y, layout::linkButton.w, layout::linkButton.h);
@@ -67,6 +72,7 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
     const auto meterStrip = loadImage (BinaryData::meter11_1_png, BinaryData::meter11_1_pngSize);
 
     meter = std::make_unique<Meter2Custom> (meterStrip, p);
+    meter->setScalableImage (scalableImage (VELK_STRIP (meter11_1), layout::meterFrames));
     meter->setBounds (layout::meter.x, layout::meter.y, meterStrip.getWidth(), meterStrip.getHeight() / layout::meterFrames);
     addAndMakeVisible (meter.get());
 
@@ -74,12 +80,16 @@ MyTestAudioProcessorEditor::MyTestAudioProcessorEditor (MyTestAudioProcessor* p,
 
     peakLed = std::make_unique<PeakLed> ("PeakLed", lampStrip, p);
     peakLed->setBounds (layout::peakLed.x, layout::peakLed.y, lampStrip.getWidth(), lampStrip.getHeight() / layout::lampFrames);
+    peakLed->setScalableImage (scalableImage (VELK_STRIP (bmp00132), layout::lampFrames));
     addAndMakeVisible (peakLed.get());
 
     for (const auto index : knobOrder)
     {
         const auto& art = knobArt[index];
-        this->*knobMember (index) = createKnob (art.box, p, loadImage (art.strip, art.stripSize), index);
+        const auto strip = loadImage (art.strip, art.stripSize);
+        auto& knob = this->*knobMember (index);
+        knob = createKnob (art.box, p, strip, index);
+        knob->setScalableImage (scalableImage (art.strip, art.stripSize, art.largeStrip, art.largeStripSize, strip.getHeight() / strip.getWidth()));
     }
 
     processor.addChangeListener (this);
@@ -105,6 +115,8 @@ MyTestAudioProcessorEditor::~MyTestAudioProcessorEditor()
     peakLed = nullptr;
     linkButton = nullptr;
     backgroundImage = {};
+    panel = nullptr;
+    scalableImages.clear();
 }
 
 std::unique_ptr<FilmStripKnob> MyTestAudioProcessorEditor::createKnob (editorlayout::Box box, MyTestAudioProcessor* p, juce::Image strip,
@@ -137,12 +149,21 @@ FilmStripKnob* MyTestAudioProcessorEditor::getKnob (int parameterIndex) const no
     return member != nullptr ? (this->*member).get() : nullptr;
 }
 
+std::shared_ptr<ScalableImage> MyTestAudioProcessorEditor::scalableImage (const char* data, int size, const char* largeData, int largeSize,
+                                                                          int numFrames)
+{
+    auto& image = scalableImages[data];
+    if (image == nullptr)
+        image = std::make_shared<ScalableImage> (loadImage (data, size), largeData, largeSize, numFrames);
+    return image;
+}
+
 void MyTestAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xffffffff));
     g.setColour (juce::Colour (0xff000000));
-    g.drawImage (backgroundImage, layout::panelOffsetX, layout::panelOffsetY, width, height,
-                 0, 0, backgroundImage.getWidth(), backgroundImage.getHeight());
+    // The panel (300 x 600) is drawn at its own size: at 1x these are the image's own pixels.
+    panel->drawFrame (g, 0, { layout::panelOffsetX, layout::panelOffsetY, width, height });
 }
 
 void MyTestAudioProcessorEditor::resized()

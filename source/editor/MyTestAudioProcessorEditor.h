@@ -5,10 +5,12 @@
 #include "Meter2Custom.h"
 #include "ParameterTable.h"
 #include "PeakLed.h"
+#include "ScalableImage.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <bitset>
+#include <map>
 #include <memory>
 
 class MyTestAudioProcessor;
@@ -25,6 +27,9 @@ class MyTestAudioProcessor;
     instead: the knobs take the processor's values, at first and on each broadcast, without
     writing anything back, and each drag reaches the host as a begin/end gesture around its
     writes.
+
+    Shown larger than its own pixels (a transform around it, or a screen's scale), the panel,
+    knobs, lamp and meter are drawn from the double-size artwork.
 */
 class MyTestAudioProcessorEditor : public juce::AudioProcessorEditor,
                                    public juce::Slider::Listener,
@@ -66,6 +71,9 @@ private:
     /** The parameter a knob controls, or -1. */
     int indexOf (const juce::Slider* slider) const noexcept;
 
+    /** The image of these embedded bytes with its double-size copy, one per image. */
+    std::shared_ptr<ScalableImage> scalableImage (const char* data, int size, const char* largeData, int largeSize, int numFrames);
+
     MyTestAudioProcessor& processor;
     const bool followsHost;
     std::bitset<velk::numParameters> openGestures;
@@ -77,6 +85,8 @@ private:
     juce::TooltipWindow tooltipWindow;
     std::unique_ptr<juce::Label> versionLabel;
     juce::Image backgroundImage;
+    std::unique_ptr<ScalableImage> panel;
+    std::map<const char*, std::shared_ptr<ScalableImage>> scalableImages;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyTestAudioProcessorEditor)
 };

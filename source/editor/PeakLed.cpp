@@ -20,6 +20,8 @@ PeakLed::~PeakLed()
 
 void PeakLed::paint (juce::Graphics& g)
 {
+    if (art != nullptr)
+        return art->drawFrame (g, lit ? 1 : 0, getLocalBounds());
     g.drawImage (image, 0, 0, getWidth(), getHeight(), 0, lit ? frameHeight : 0, frameWidth, frameHeight, false);
 }
 

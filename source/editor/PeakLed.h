@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ScalableImage.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
 
 class MyTestAudioProcessor;
 
@@ -22,6 +26,9 @@ public:
     void paint (juce::Graphics& g) override;
     void timerCallback() override;
 
+    /** The strip with its double-size copy, drawn from where the screen shows the lamp larger. */
+    void setScalableImage (std::shared_ptr<ScalableImage> newArt) { art = std::move (newArt); }
+
     static constexpr int holdTicks = 20;
 
 private:
@@ -29,6 +36,7 @@ private:
     int frameWidth, frameHeight;
     MyTestAudioProcessor* processor;
     bool lit = false;
+    std::shared_ptr<ScalableImage> art;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PeakLed)
 };

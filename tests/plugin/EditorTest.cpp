@@ -340,8 +340,9 @@ TEST (Editor, RenderedPanelAndKnobFrames)
     EXPECT_EQ (snapshot.getPixelAt (2, 1), panel.getPixelAt (0, 0));
     EXPECT_EQ (snapshot.getPixelAt (260, 300), panel.getPixelAt (258, 299)) << "under no component";
 
-    // Where a knob frame is opaque, the editor shows that frame's pixel.
-    const auto expectFrame = [&] (int index, int frame, const juce::Image& strip)
+    // Where a knob frame is opaque, the editor shows that frame's pixel (at a scale of 1 or 2,
+    // from the strip of that size).
+    const auto expectFrame = [&] (int index, int frame, const juce::Image& strip, const juce::Image& picture = {}, int scale = 1)
     {
         auto* knob = editor.getKnob (index);
         const int size = strip.getWidth();
@@ -352,7 +353,8 @@ TEST (Editor, RenderedPanelAndKnobFrames)
                 const auto pixel = strip.getPixelAt (x, frame * size + y);
                 if (pixel.getAlpha() == 255)
                 {
-                    ASSERT_EQ (snapshot.getPixelAt (knob->getX() + x, knob->getY() + y), pixel) << index << " at " << x << ", " << y;
+                    ASSERT_EQ ((picture.isValid() ? picture : snapshot).getPixelAt (knob->getX() * scale + x, knob->getY() * scale + y), pixel)
+                        << index << " at " << x << ", " << y << ", scale " << scale;
                     ++compared;
                 }
             }
@@ -373,6 +375,58 @@ TEST (Editor, RenderedPanelAndKnobFrames)
     EXPECT_EQ (snapshot.getPixelAt (253 + 5, 83 + 5), lamp.getPixelAt (5, 11 + 5));
     const auto meterStrip = juce::ImageCache::getFromMemory (BinaryData::meter11_1_png, BinaryData::meter11_1_pngSize);
     EXPECT_EQ (snapshot.getPixelAt (45 + 11, 369 + 3 * 16 + 8), meterStrip.getPixelAt (11, 4 * 128 + 3 * 16 + 8));
+
+    // Twice as large: the panel and the knobs are the double-size artwork's own pixels, not the
+    // small images scaled up.
+    const auto doubled = editor.createComponentSnapshot (editor.getLocalBounds(), true, 2.0f);
+    ASSERT_EQ (doubled.getWidth(), 600);
+    const auto largePanel = juce::ImageCache::getFromMemory (BinaryData::VELKBodyBG_2x_png, BinaryData::VELKBodyBG_2x_pngSize);
+    ASSERT_EQ (largePanel.getWidth(), 600);
+    int panelPixels = 0;
+    for (int y = 2; y < 1200; y += 5)
+        for (int x = 4; x < 600; x += 5)
+            if (std::none_of (editor.getChildren().begin(), editor.getChildren().end(),
+                              [&] (auto* child)
+                              { return child->getBounds().contains (x / 2, y / 2); }))
+            {
+                ASSERT_EQ (doubled.getPixelAt (x, y), largePanel.getPixelAt (x - 4, y - 2)) << x << ", " << y;
+                ++panelPixels;
+            }
+    EXPECT_GT (panelPixels, 10000);
+    expectFrame (4, 2, juce::ImageCache::getFromMemory (BinaryData::myRatioBtn_2x_png, BinaryData::myRatioBtn_2x_pngSize), doubled, 2);
+    expectFrame (3, 99, juce::ImageCache::getFromMemory (BinaryData::bigKnob101_2x_png, BinaryData::bigKnob101_2x_pngSize), doubled, 2);
+    file.getSiblingFile ("editor-2x.png").deleteFile();
+    juce::FileOutputStream out (file.getSiblingFile ("editor-2x.png"));
+    ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (doubled, out));
+}
+
+TEST (ScalableImage, AreaAveragingBetweenSizes)
+{
+    // Two frames of 4 x 4: columns of 0, 40, 80, 120 in the first, opaque white in the second.
+    juce::Image strip (juce::Image::ARGB, 4, 8, true);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 4; ++x)
+            strip.setPixelAt (x, y, y < 4 ? juce::Colour ((juce::uint8) (40 * x), 0, 0) : juce::Colours::white);
+
+    // Three quarters: each target column covers 4/3 of a source column; frames stay apart.
+    const auto scaled = ScalableImage::scaledDown (strip, 2, 0.75);
+    ASSERT_EQ (scaled.getWidth(), 3);
+    ASSERT_EQ (scaled.getHeight(), 6);
+    EXPECT_EQ (scaled.getPixelAt (0, 0).getRed(), 10); // (0 + 40 / 3) * 3 / 4
+    EXPECT_EQ (scaled.getPixelAt (1, 1).getRed(), 60); // (40 * 2 / 3 + 80 * 2 / 3) * 3 / 4
+    EXPECT_EQ (scaled.getPixelAt (2, 2).getRed(), 110);
+    EXPECT_EQ (scaled.getPixelAt (1, 2).getAlpha(), 255);
+    EXPECT_EQ (scaled.getPixelAt (1, 3), juce::Colours::white);
+
+    // The copy is chosen by scale: the image itself at 1, the double-size copy from 2.
+    juce::MemoryOutputStream png;
+    ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (juce::Image (juce::Image::ARGB, 8, 16, true), png));
+    ScalableImage image (strip, static_cast<const char*> (png.getData()), (int) png.getDataSize(), 2);
+    EXPECT_EQ (image.getImageForScale (1.0f).getWidth(), 4);
+    EXPECT_EQ (image.getImageForScale (2.0f).getWidth(), 8);
+    EXPECT_EQ (image.getImageForScale (3.0f).getWidth(), 8);
+    EXPECT_EQ (image.getImageForScale (1.5f).getHeight(), 12);
+    EXPECT_EQ (image.getImageForScale (1.25f).getHeight(), 10);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
