@@ -61,9 +61,11 @@ add_library (velk_core STATIC
     source/processor/MyTestAudioProcessor.cpp
     source/editor/MyTestAudioProcessorEditor.cpp
     source/editor/FilmStripKnob.cpp
+    source/editor/EditorFrame.cpp
     source/editor/HostedEditor.cpp
     source/editor/PeakLed.cpp
     source/editor/ScalableImage.cpp
+    source/editor/ZoomSetting.cpp
     source/editor/Meter2Custom.cpp
     source/formats/FormatParameter.cpp
     source/formats/VelkFormatEditor.cpp

@@ -472,7 +472,8 @@ int main (int argc, char** argv)
     bool ok = true;
     for (const int scale : { 1, 2 })
     {
-        const auto file = [&] (const char* name) { return folder.getChildFile (String (name) + (scale == 1 ? "" : "_2x") + ".png"); };
+        const auto file = [&] (const char* name)
+        { return folder.getChildFile (String (name) + (scale == 1 ? "" : "_2x") + ".png"); };
         ok = ok && (scale == 1 ? writePalettePng (drawPanel (scale), file ("VELKBodyBG")) : writeRgbaPng (drawPanel (scale), file ("VELKBodyBG")));
         ok = ok && writeRgbaPng (drawBigKnobStrip (scale), file ("bigKnob101"));
         ok = ok && writeRgbaPng (drawSwitchStrip ({ "1", "2", "4", "8", "20", "LIM" }, scale), file ("myRatioBtn"));

@@ -9,7 +9,7 @@ struct HostedEditor::EventLoop
     juce::SharedResourcePointer<juce::HostDrivenEventLoop> loop;
 };
 
-HostedEditor::HostedEditor (const std::function<juce::AudioProcessorEditor*()>& createEditor, void* parentWindow)
+HostedEditor::HostedEditor (const std::function<juce::Component*()>& createEditor, void* parentWindow)
     : eventLoop (std::make_unique<EventLoop>())
 {
     editor.reset (createEditor());

@@ -1,7 +1,10 @@
 #include "VelkFormatEditor.h"
 
+#include "EditorFrame.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "VelkFormatProcessor.h"
+
+#include <cmath>
 
 VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
     : juce::AudioProcessorEditor (processor),
@@ -10,16 +13,23 @@ VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
     auto& inner = processor.getInner();
     // A new editor each time, which the inner processor keeps no record of, so two windows of
     // one instance cannot share one editor.
-    innerEditor = std::make_unique<MyTestAudioProcessorEditor> (&inner, true);
-    addAndMakeVisible (*innerEditor);
-    setSize (innerEditor->getWidth(), innerEditor->getHeight());
+    frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&inner, true), ZoomSetting());
+    addAndMakeVisible (*frame);
+    setSize (frame->getWidth(), frame->getHeight());
+    frame->setSizeRequest ([this] (int width, int height)
+                           { return requestSize (width, height); });
     startTimerHz (30);
 }
 
 VelkFormatEditor::~VelkFormatEditor()
 {
     stopTimer();
-    innerEditor = nullptr;
+    frame = nullptr;
+}
+
+MyTestAudioProcessorEditor& VelkFormatEditor::getInnerEditor() noexcept
+{
+    return frame->getEditor();
 }
 
 void VelkFormatEditor::timerCallback()
@@ -28,8 +38,15 @@ void VelkFormatEditor::timerCallback()
         formatProcessor.getInner().sendChangeMessage();
 }
 
-void VelkFormatEditor::resized()
+bool VelkFormatEditor::requestSize (int width, int height)
 {
-    if (innerEditor != nullptr)
-        innerEditor->setBounds (getLocalBounds());
+    // The framework's VST3 wrapper asks the host (resizeView) as the size changes, and the host
+    // that agrees sizes the view before the call returns; the standalone window always follows.
+    setSize (width, height);
+    auto* view = getParentComponent();
+    if (formatProcessor.wrapperType != juce::AudioProcessor::wrapperType_VST3 || view == nullptr)
+        return true;
+
+    const auto wanted = view->getLocalArea (this, getLocalBounds()).getSmallestIntegerContainer();
+    return std::abs (view->getWidth() - wanted.getWidth()) <= 1 && std::abs (view->getHeight() - wanted.getHeight()) <= 1;
 }

@@ -6,12 +6,15 @@
 
 class VelkFormatProcessor;
 class MyTestAudioProcessorEditor;
+class EditorFrame;
 
 /**
-    The window the VST3, LV2 and standalone formats show: VELK's editor, built on the inner
-    processor and set to follow the host, inside a frame that belongs to the format processor,
-    so that each processor's record of its editor stays its own. While it is open, it looks for
-    the host's writes 30 times a second and has the editor show them.
+    The window the VST3 and standalone formats show: VELK's editor, built on the inner processor
+    and set to follow the host, in an EditorFrame (the user's zoom, the standalone's notice),
+    inside a window that belongs to the format processor, so that each processor's record of its
+    editor stays its own. The host's own scale reaches it through the framework (setScaleFactor).
+    While it is open, it looks for the host's writes 30 times a second and has the editor show
+    them.
 */
 class VelkFormatEditor : public juce::AudioProcessorEditor,
                          private juce::Timer
@@ -20,16 +23,20 @@ public:
     explicit VelkFormatEditor (VelkFormatProcessor& processor);
     ~VelkFormatEditor() override;
 
-    void resized() override;
-
     /** The editor inside. */
-    MyTestAudioProcessorEditor& getInnerEditor() noexcept { return *innerEditor; }
+    MyTestAudioProcessorEditor& getInnerEditor() noexcept;
+
+    /** The frame around it. */
+    EditorFrame& getFrame() noexcept { return *frame; }
 
 private:
     void timerCallback() override;
 
+    /** Takes the frame's size and asks the host for it; false when a VST3 host keeps its size. */
+    bool requestSize (int width, int height);
+
     VelkFormatProcessor& formatProcessor;
-    std::unique_ptr<MyTestAudioProcessorEditor> innerEditor;
+    std::unique_ptr<EditorFrame> frame;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelkFormatEditor)
 };

@@ -57,14 +57,15 @@ LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char*, const char*, LV2
 
     try
     {
+        const auto* resize = static_cast<const LV2UI_Resize*> (featureData (features, LV2_UI__resize));
         auto binding = std::make_unique<Lv2EditorBinding> (instance->getLayout(), instance->getProcessor(), parent, write, controller,
-                                                           static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)),
+                                                           static_cast<const LV2UI_Touch*> (featureData (features, LV2_UI__touch)), resize,
                                                            hostScaleFactor (features));
         *widget = binding->getWidget();
         if (*widget == nullptr)
             return nullptr;
-        if (const auto* resize = static_cast<const LV2UI_Resize*> (featureData (features, LV2_UI__resize)))
-            resize->ui_resize (resize->handle, MyTestAudioProcessorEditor::width, MyTestAudioProcessorEditor::height);
+        if (resize != nullptr)
+            resize->ui_resize (resize->handle, binding->getFrame()->getWidth(), binding->getFrame()->getHeight());
         return binding.release();
     }
     catch (...)
@@ -106,19 +107,25 @@ const LV2UI_Descriptor* Lv2EditorBinding::descriptor (std::uint32_t index) noexc
 
 Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAudioProcessor& processorToEdit, void* parentWindow,
                                     LV2UI_Write_Function writeFunction, LV2UI_Controller hostController, const LV2UI_Touch* hostTouch,
-                                    float hostScale)
+                                    const LV2UI_Resize* hostResize, float hostScale)
     : layout (portLayout),
       processor (processorToEdit),
       write (writeFunction),
       controller (hostController),
       touch (hostTouch),
-      scaleFactor (hostScale)
+      resize (hostResize)
 {
     // The editor follows the host: it shows the port values the host sends; its moves reach the
     // host, whose port values the plug-in then applies.
-    hosted = std::make_unique<HostedEditor> ([this]
-                                             { return new MyTestAudioProcessorEditor (&processor, true); },
-                                             parentWindow);
+    hosted = std::make_unique<HostedEditor> (
+        [this, hostScale]
+        {
+        auto frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&processor, true), ZoomSetting(), hostScale);
+        frame->setSizeRequest ([this] (int width, int height)
+                               { return resize != nullptr && resize->ui_resize (resize->handle, width, height) == 0; });
+        return frame.release();
+        },
+        parentWindow);
     processor.addListener (this);
 }
 
@@ -141,8 +148,8 @@ void Lv2EditorBinding::portEvent (std::uint32_t port, std::uint32_t bufferSize, 
     if (format != 0 || bufferSize != sizeof (float) || buffer == nullptr || ! velk::isParameterIndex (index))
         return;
 
-    auto* editor = dynamic_cast<MyTestAudioProcessorEditor*> (hosted->getEditor());
-    auto* knob = editor != nullptr ? editor->getKnob (index) : nullptr;
+    auto* frame = getFrame();
+    auto* knob = frame != nullptr ? frame->getEditor().getKnob (index) : nullptr;
     if (knob == nullptr)
         return;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorFrame.h"
 #include "HostedEditor.h"
 #include "Lv2Ports.h"
 #include "MyTestAudioProcessor.h"
@@ -15,12 +16,17 @@
     calls. A knob the user moves reaches the host through the UI's write function (and touch,
     where the host gives it), so the host records it and sets the port; a port value the host
     changes moves the knob.
+
+    The editor sits in an EditorFrame scaled by the host's ui:scaleFactor times the user's zoom;
+    a new zoom asks the host through ui:resize, and a host that refuses (or cannot resize) keeps
+    the size it has.
 */
 class Lv2EditorBinding : private juce::AudioProcessorListener
 {
 public:
     Lv2EditorBinding (const lv2ports::Layout& layout, MyTestAudioProcessor& processor, void* parentWindow,
-                      LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch, float hostScaleFactor);
+                      LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch, const LV2UI_Resize* resize,
+                      float hostScaleFactor);
     ~Lv2EditorBinding() override;
 
     /** The editor's descriptor (index 0); null for other indices. */
@@ -32,9 +38,8 @@ public:
     void portEvent (std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
     void idle() { hosted->idle(); }
 
-    /** The scale the host draws its own interface at, from its ui:scaleFactor option (1 when it
-        gives none). */
-    float getHostScaleFactor() const noexcept { return scaleFactor; }
+    /** The frame around the editor, or null when the editor could not open. */
+    EditorFrame* getFrame() const noexcept { return dynamic_cast<EditorFrame*> (hosted->getEditor()); }
 
 private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
@@ -47,7 +52,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     const LV2UI_Touch* touch;
-    const float scaleFactor;
+    const LV2UI_Resize* resize;
     juce::ScopedJuceInitialiser_GUI initialiser;
     std::unique_ptr<HostedEditor> hosted;
 
