@@ -67,6 +67,7 @@ add_library (velk_core STATIC
     source/editor/ScalableImage.cpp
     source/editor/ZoomSetting.cpp
     source/editor/Meter2Custom.cpp
+    source/formats/DesktopScale.cpp
     source/formats/FormatParameter.cpp
     source/formats/VelkFormatEditor.cpp
     source/formats/VelkFormatProcessor.cpp)

@@ -102,7 +102,7 @@ juce_add_plugin (VELKFormats
     COPY_PLUGIN_AFTER_BUILD FALSE)
 
 target_sources (VELKFormats PRIVATE source/formats/FormatEntry.cpp)
-target_sources (VELKFormats_Standalone PRIVATE source/formats/VelkStandaloneApp.cpp)
+target_sources (VELKFormats_Standalone PRIVATE source/formats/VelkStandaloneApp.cpp source/formats/VelkStandaloneWindow.cpp)
 target_compile_definitions (VELKFormats
     PUBLIC
         ${VELK_FRAMEWORK_SETTINGS}

@@ -12,7 +12,7 @@ packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
     libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
-    libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
+    libx11-dev libxtst-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
     libasound2-dev
     libflac-dev libvorbis-dev libogg-dev
     fonts-dejavu-core

@@ -1,5 +1,7 @@
 #include "VelkStandaloneApp.h"
 
+#include "DesktopScale.h"
+
 namespace
 {
 // The framework's window keeps the input's mute switch under this name.
@@ -31,9 +33,17 @@ void VelkStandaloneApp::initialise (const juce::String&)
     if (! settings->containsKey (muteInputKey))
         settings->setValue (muteInputKey, false);
 
+    // The framework's own scale, where it finds one, is the desktop's; else the one other
+    // toolkits read, never both.
+    auto& desktop = juce::Desktop::getInstance();
+    const auto* display = desktop.getDisplays().getPrimaryDisplay();
+    if (display == nullptr || display->scale <= 1.0)
+        desktop.setGlobalScaleFactor (DesktopScale::fromDesktop());
+
     const auto background = juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId);
-    window = std::make_unique<juce::StandaloneFilterWindow> (getApplicationName(), background, settings, false);
+    window = std::make_unique<VelkStandaloneWindow> (getApplicationName(), background, settings);
     window->setVisible (true);
+    window->publishWindowName();
 }
 
 void VelkStandaloneApp::shutdown()

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <juce_audio_devices/juce_audio_devices.h>
-#include <juce_audio_processors/juce_audio_processors.h>
-#include <juce_audio_utils/juce_audio_utils.h>
-#include <juce_gui_extra/juce_gui_extra.h>
-
-#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
+#include "VelkStandaloneWindow.h"
 
 /**
     The standalone VELK application: the framework's standalone window (audio through ALSA or
     JACK, its audio settings dialog, the plug-in's editor) with its settings kept in
     ~/.config/VELK.settings. A compressor without input does nothing, so the input starts
     unmuted; once the user mutes or unmutes it, that choice is kept.
+
+    The window takes the desktop's scale that the framework finds; where it finds none, the one
+    that GDK_SCALE or the X resource Xft.dpi give (DesktopScale), for every window of the
+    application.
 */
 class VelkStandaloneApp : public juce::JUCEApplication
 {
@@ -29,5 +28,5 @@ public:
 
 private:
     juce::ApplicationProperties properties;
-    std::unique_ptr<juce::StandaloneFilterWindow> window;
+    std::unique_ptr<VelkStandaloneWindow> window;
 };

@@ -1,7 +1,9 @@
 // The editor of the VST3 build as a host embeds it, and the standalone application
 // as a user starts and closes it, under the test's X server.
 
+#include "BinaryData.h"
 #include "FormatHost.h"
+#include "HostWindow.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -45,6 +47,24 @@ Window findWindow (Display* display, Window window, const char* name)
         if (children != nullptr)
             XFree (children);
     }
+    return found;
+}
+
+/** The deepest window of this size under `window`, or 0. */
+Window findWindowOfSize (Display* display, Window window, int width, int height)
+{
+    Window root = 0, parent = 0, *children = nullptr, found = 0;
+    unsigned int numChildren = 0;
+    if (XQueryTree (display, window, &root, &parent, &children, &numChildren) != 0)
+    {
+        for (unsigned int i = 0; i < numChildren && found == 0; ++i)
+            found = findWindowOfSize (display, children[i], width, height);
+        if (children != nullptr)
+            XFree (children);
+    }
+    XWindowAttributes attributes {};
+    if (found == 0 && XGetWindowAttributes (display, window, &attributes) != 0 && attributes.width == width && attributes.height == height)
+        found = window;
     return found;
 }
 
@@ -92,6 +112,64 @@ TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
     instance->releaseResources();
 }
 
+TEST (Vst3Editor, HostScaleAndUserZoomResizeTheView)
+{
+    // The user's zoom lives in their settings file; a damaged one means 100 %.
+    unsetenv ("XDG_CONFIG_HOME");
+    const auto settings = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".config/VELK/editor.conf");
+    ASSERT_TRUE (settings.getParentDirectory().createDirectory());
+    ASSERT_TRUE (settings.replaceWithText ("zoom=15\x01\n"));
+    Display* display = XOpenDisplay (nullptr);
+    ASSERT_NE (display, nullptr);
+
+    auto instance = load (Format::vst3);
+    ASSERT_NE (instance, nullptr);
+    std::unique_ptr<juce::AudioProcessorEditor> editor (instance->createEditorIfNeeded());
+    juce::DocumentWindow window ("host", juce::Colours::black, 0);
+    window.setContentNonOwned (editor.get(), true);
+    window.setTopLeftPosition (0, 0);
+    window.setVisible (true);
+    pumpMessages (300);
+    EXPECT_EQ (editor->getWidth(), 300);
+    EXPECT_EQ (editor->getHeight(), 600);
+
+    // The host's scale 2: the panel is the double-size artwork's own pixels (here beside the
+    // Release knob, under no control).
+    editor->setScaleFactor (2.0f);
+    pumpMessages (300);
+    ASSERT_EQ (editor->getWidth(), 600);
+    ASSERT_EQ (editor->getHeight(), 1200);
+    const auto pluginWindow = findWindowOfSize (display, (Window) (juce::pointer_sized_uint) window.getWindowHandle(), 600, 1200);
+    ASSERT_NE (pluginWindow, 0u);
+    const auto panel = juce::ImageCache::getFromMemory (BinaryData::VELKBodyBG_2x_png, BinaryData::VELKBodyBG_2x_pngSize);
+    XImage* pixels = XGetImage (display, pluginWindow, 480, 600, 110, 300, AllPlanes, ZPixmap);
+    ASSERT_NE (pixels, nullptr);
+    for (int y = 0; y < 300; y += 3)
+        for (int x = 0; x < 110; x += 3)
+            ASSERT_EQ (XGetPixel (pixels, x, y) & 0xffffff, panel.getPixelAt (480 + x - 4, 600 + y - 2).getARGB() & 0xffffff) << x << ", " << y;
+    XDestroyImage (pixels);
+
+    // A right-click on the panel and "Zoom 150 %": the view asks the host for 2 x 150 %.
+    ASSERT_TRUE (chooseFromContextMenu (display, pluginWindow, 2 * 270, 2 * 300, 2, 4, pumpMessages));
+    EXPECT_EQ (editor->getWidth(), 900);
+    EXPECT_EQ (editor->getHeight(), 1800);
+    EXPECT_EQ (settings.loadFileAsString().trim(), "zoom=150");
+
+    // A new view opens at the zoom the user chose.
+    window.clearContentComponent();
+    editor = nullptr;
+    editor.reset (instance->createEditorIfNeeded());
+    window.setContentNonOwned (editor.get(), true);
+    pumpMessages (200);
+    EXPECT_EQ (editor->getWidth(), 450);
+    EXPECT_EQ (editor->getHeight(), 900);
+
+    window.clearContentComponent();
+    editor = nullptr;
+    settings.deleteFile();
+    XCloseDisplay (display);
+}
+
 INSTANTIATE_TEST_SUITE_P (Formats, FormatEditorTest, ::testing::Values (Format::vst3),
                           [] (const auto& info)
                           { return std::string (nameOf (info.param)); });
@@ -110,8 +188,12 @@ TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowC
     XInternAtom (display, "WM_PROTOCOLS", False);
     XSync (display, False);
 
+    // A desktop scaled by GTK's variable, which the framework does not read.
     juce::ChildProcess app;
-    ASSERT_TRUE (app.start (juce::StringArray { VELK_STANDALONE_PATH }, 0));
+    setenv ("GDK_SCALE", "2", 1);
+    const bool started = app.start (juce::StringArray { VELK_STANDALONE_PATH }, 0);
+    unsetenv ("GDK_SCALE");
+    ASSERT_TRUE (started);
     // Whatever fails below, the application does not outlive the test.
     const auto cleanUp = [&]
     {
@@ -133,13 +215,18 @@ TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowC
     }
     ASSERT_NE (window, 0u) << "the application showed no window titled VELK";
 
-    // The window holds the editor: at least its 300 x 600 panel.
+    // The window holds the editor at twice its size (the 300 x 600 panel at least) and carries
+    // its name for window managers.
     std::this_thread::sleep_for (std::chrono::milliseconds (500));
     XWindowAttributes attributes {};
     ASSERT_NE (XGetWindowAttributes (display, window, &attributes), 0);
-    EXPECT_GE (attributes.width, 300);
-    EXPECT_GE (attributes.height, 600);
+    EXPECT_GE (attributes.width, 600);
+    EXPECT_GE (attributes.height, 1200);
     EXPECT_TRUE (app.isRunning());
+    XTextProperty name {};
+    ASSERT_NE (XGetTextProperty (display, window, &name, XInternAtom (display, "_NET_WM_NAME", False)), 0);
+    EXPECT_EQ (std::string (reinterpret_cast<const char*> (name.value), name.nitems), "VELK");
+    XFree (name.value);
 
     // The window takes part in the close protocol.
     Atom* protocols = nullptr;

@@ -8,8 +8,12 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
+#include <chrono>
+#include <functional>
 #include <set>
+#include <thread>
 #include <utility>
 
 inline int ignoreXErrors (Display*, XErrorEvent*) { return 0; }
@@ -119,6 +123,67 @@ public:
     Display* display = nullptr;
     ::Window window = 0;
 };
+
+/** The top-level menu windows (unmanaged, shown) under the root window. */
+inline std::set<::Window> menuWindows (Display* display)
+{
+    std::set<::Window> menus;
+    ::Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count);
+    for (unsigned int i = 0; i < count; ++i)
+    {
+        XWindowAttributes attributes {};
+        if (XGetWindowAttributes (display, children[i], &attributes) != 0 && attributes.override_redirect && attributes.map_state == IsViewable)
+            menus.insert (children[i]);
+    }
+    if (children != nullptr)
+        XFree (children);
+    return menus;
+}
+
+/** A right-click at x, y of a window, then a click on item `item` of the `items` in the menu it
+    opens, made as a user makes them: the X server moves its pointer and presses its buttons (the
+    XTEST extension). pump (milliseconds) runs the editor's event loop meanwhile. False when no
+    menu opened. */
+inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int y, int item, int items,
+                                   const std::function<void (int)>& pump)
+{
+    const auto before = menuWindows (display);
+    int rootX = 0, rootY = 0;
+    ::Window child = 0;
+    XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent (display, -1, rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent (display, Button3, True, CurrentTime);
+    XTestFakeButtonEvent (display, Button3, False, CurrentTime);
+    XFlush (display);
+
+    ::Window menu = 0;
+    for (int attempt = 0; attempt < 40 && menu == 0; ++attempt)
+    {
+        pump (50);
+        for (const auto candidate : menuWindows (display))
+            if (before.count (candidate) == 0)
+                menu = candidate;
+    }
+    if (menu == 0)
+        return false;
+
+    // A release within the menu's first moments is not a choice: the pointer waits over the item.
+    XWindowAttributes attributes {};
+    XGetWindowAttributes (display, menu, &attributes);
+    XTestFakeMotionEvent (display, -1, attributes.x + attributes.width / 2, attributes.y + attributes.height * (2 * item + 1) / (2 * items),
+                          CurrentTime);
+    XFlush (display);
+    pump (400);
+    XTestFakeButtonEvent (display, Button1, True, CurrentTime);
+    XFlush (display);
+    pump (100);
+    XTestFakeButtonEvent (display, Button1, False, CurrentTime);
+    XFlush (display);
+    pump (300);
+    return true;
+}
 
 /** The host's one window and X connection, kept for the whole run as a host keeps its own. */
 inline HostWindow& hostWindow()
