@@ -52,5 +52,5 @@ bool ZoomSetting::save (int percent) const
     if (! isChoice (percent) || ! file.getParentDirectory().createDirectory())
         return false;
     // Written to a temporary file and moved into place: a crash mid-write leaves the old one.
-    return file.replaceWithText (juce::String (zoomKey) + juce::String (percent) + "\n");
+    return file.replaceWithText (juce::String (zoomKey) + juce::String (percent) + "\n", false, false, "\n");
 }

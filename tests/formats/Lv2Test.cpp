@@ -7,16 +7,23 @@
 #include "TestSignals.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
 #include <limits>
+#include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -118,6 +125,30 @@ Audio noiseBlock (NoiseSource& noise, float level, int channels = 2)
             sample = level * noise.next();
     return block;
 }
+
+/** The editor's descriptor and idle interface, from the bundle's library. */
+struct Lv2Ui
+{
+    Lv2Ui()
+    {
+        const auto descriptorOf = reinterpret_cast<LV2UI_DescriptorFunction> (dlsym (dlopen (VELK_LV2_BUNDLE "/VELK.so", RTLD_NOW), "lv2ui_descriptor"));
+        ui = descriptorOf != nullptr ? descriptorOf (0) : nullptr;
+        idle = ui != nullptr ? static_cast<const LV2UI_Idle_Interface*> (ui->extension_data (LV2_UI__idleInterface)) : nullptr;
+    }
+
+    /** The host's idle calls for a while, as its window's event loop makes them. */
+    void idleFor (LV2UI_Handle handle, int milliseconds) const
+    {
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds (milliseconds); std::chrono::steady_clock::now() < end;)
+        {
+            EXPECT_EQ (idle->idle (handle), 0);
+            std::this_thread::sleep_for (std::chrono::milliseconds (5));
+        }
+    }
+
+    const LV2UI_Descriptor* ui = nullptr;
+    const LV2UI_Idle_Interface* idle = nullptr;
+};
 
 /** The next block of noise through both instances gives the same output. */
 void expectSameOutput (Lv2Instance& plugin, Lv2Instance& reference, NoiseSource& noise)
@@ -270,20 +301,11 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
     auto& host = hostWindow();
     ASSERT_NE (host.display, nullptr);
 
-    const auto descriptorOf = reinterpret_cast<LV2UI_DescriptorFunction> (dlsym (dlopen (VELK_LV2_BUNDLE "/VELK.so", RTLD_NOW), "lv2ui_descriptor"));
-    ASSERT_NE (descriptorOf, nullptr);
-    const auto* ui = descriptorOf (0);
-    ASSERT_NE (ui, nullptr);
-    const auto* idle = static_cast<const LV2UI_Idle_Interface*> (ui->extension_data (LV2_UI__idleInterface));
-    ASSERT_NE (idle, nullptr);
-    const auto idleFor = [idle] (LV2UI_Handle handle, int milliseconds)
-    {
-        for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds (milliseconds); std::chrono::steady_clock::now() < end;)
-        {
-            EXPECT_EQ (idle->idle (handle), 0);
-            std::this_thread::sleep_for (std::chrono::milliseconds (5));
-        }
-    };
+    const Lv2Ui editor;
+    ASSERT_NE (editor.idle, nullptr);
+    const auto* ui = editor.ui;
+    const auto idleFor = [&editor] (LV2UI_Handle handle, int milliseconds)
+    { editor.idleFor (handle, milliseconds); };
 
     Lv2Instance plugin, untouched;
     std::vector<std::pair<uint32_t, float>> written;
@@ -338,4 +360,99 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
         ui->cleanup (handle);
         EXPECT_EQ (host.numChildren(), 0) << "round " << round;
     }
+}
+
+TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
+{
+    ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
+    auto& host = hostWindow();
+    const Lv2Ui editor;
+    ASSERT_NE (editor.idle, nullptr);
+
+    // The user's zoom is kept in their settings file; a damaged one means 100 %.
+    namespace fs = std::filesystem;
+    const auto config = fs::temp_directory_path() / ("velk-lv2-config-" + std::to_string (getpid()));
+    setenv ("XDG_CONFIG_HOME", config.c_str(), 1);
+    const auto settings = config / "VELK" / "editor.conf";
+    fs::create_directories (settings.parent_path());
+    std::ofstream (settings) << "zoom=\xff\xfe";
+    const auto storedZoom = [&]
+    {
+        std::string line;
+        std::getline (std::ifstream (settings), line);
+        return line;
+    };
+
+    // A host that draws its interface at twice the size, and resizes its window when asked
+    // unless it is told to refuse.
+    struct Host
+    {
+        HostWindow& window;
+        std::vector<std::string> uris;
+        std::vector<std::pair<int, int>> sizesAsked;
+        bool refuses = false;
+    } state { host };
+    LV2_URID_Map map { &state, [] (LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID
+                       {
+        auto& uris = static_cast<Host*> (handle)->uris;
+        const auto found = std::find (uris.begin(), uris.end(), uri);
+        if (found != uris.end())
+            return (LV2_URID) (found - uris.begin() + 1);
+        uris.push_back (uri);
+        return (LV2_URID) uris.size();
+                      } };
+    LV2UI_Resize resize { &state, [] (LV2UI_Feature_Handle handle, int width, int height)
+                          {
+        auto& host = *static_cast<Host*> (handle);
+        host.sizesAsked.push_back ({ width, height });
+        if (host.refuses)
+            return 1;
+        XResizeWindow (host.window.display, host.window.window, (unsigned) width, (unsigned) height);
+        return 0;
+                         } };
+    const float scale = 2.0f;
+    const LV2_Options_Option options[] = { { LV2_OPTIONS_INSTANCE, 0, map.map (&state, LV2_UI__scaleFactor), sizeof scale,
+                                             map.map (&state, LV2_ATOM__Float), &scale },
+                                           { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr } };
+
+    Lv2Instance plugin;
+    LV2_Feature parent { LV2_UI__parent, reinterpret_cast<void*> (host.window) };
+    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (plugin.instance) };
+    LV2_Feature mapFeature { LV2_URID__map, &map }, optionsFeature { LV2_OPTIONS__options, const_cast<LV2_Options_Option*> (options) },
+        resizeFeature { LV2_UI__resize, &resize };
+    const LV2_Feature* features[] = { &parent, &access, &mapFeature, &optionsFeature, &resizeFeature, nullptr };
+    LV2UI_Widget widget = nullptr;
+    auto* handle = editor.ui->instantiate (editor.ui, stereoUri, VELK_LV2_BUNDLE, nullptr, nullptr, &widget, features);
+    ASSERT_NE (handle, nullptr);
+    editor.idleFor (handle, 300);
+    const auto sizeOf = [&]
+    {
+        XWindowAttributes attributes {};
+        XGetWindowAttributes (host.display, (::Window) reinterpret_cast<uintptr_t> (widget), &attributes);
+        return std::pair { attributes.width, attributes.height };
+    };
+    ASSERT_EQ (state.sizesAsked, (std::vector<std::pair<int, int>> { { 600, 1200 } }));
+    EXPECT_EQ (sizeOf(), std::pair (600, 1200));
+
+    // A right-click on the panel and "Zoom 125 %": 2 x 125 %, which the host grants.
+    const auto pump = [&] (int milliseconds)
+    { editor.idleFor (handle, milliseconds); };
+    const auto window = (::Window) reinterpret_cast<uintptr_t> (widget);
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 2 * 270, 2 * 300, 1, 4, pump));
+    EXPECT_EQ (state.sizesAsked.back(), std::pair (750, 1500));
+    EXPECT_EQ (sizeOf(), std::pair (750, 1500));
+    EXPECT_EQ (storedZoom(), "zoom=125");
+
+    // "Zoom 200 %" with a host that refuses: the editor keeps its size and the zoom it had.
+    state.refuses = true;
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 270 * 5 / 2, 300 * 5 / 2, 3, 4, pump));
+    EXPECT_EQ (state.sizesAsked.back(), std::pair (1200, 2400));
+    EXPECT_EQ (sizeOf(), std::pair (750, 1500));
+    EXPECT_EQ (storedZoom(), "zoom=125");
+
+    editor.ui->cleanup (handle);
+    XResizeWindow (host.display, host.window, 300, 600);
+    XSync (host.display, False);
+    unsetenv ("XDG_CONFIG_HOME");
+    fs::remove_all (config);
 }

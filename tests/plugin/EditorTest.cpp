@@ -1,9 +1,11 @@
 // The editor, its knobs, lamp and meter, and the embedded images. Needs an X server (Xvfb).
 
 #include "BinaryData.h"
+#include "DesktopScale.h"
 #include "EditorLayout.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "ProcessorTestHelpers.h"
+#include "ZoomSetting.h"
 
 #include <cmath>
 
@@ -427,6 +429,56 @@ TEST (ScalableImage, AreaAveragingBetweenSizes)
     EXPECT_EQ (image.getImageForScale (3.0f).getWidth(), 8);
     EXPECT_EQ (image.getImageForScale (1.5f).getHeight(), 12);
     EXPECT_EQ (image.getImageForScale (1.25f).getHeight(), 10);
+}
+
+TEST (ZoomSetting, ReadsOnlyAZoomItOffersAndNeverFails)
+{
+    const auto folder = juce::File::createTempFile ("zoom");
+    const ZoomSetting setting (folder.getChildFile ("VELK/editor.conf"));
+    EXPECT_EQ (setting.load(), 100) << "missing";
+    ASSERT_TRUE (setting.save (150));
+    EXPECT_EQ (setting.load(), 150);
+    EXPECT_FALSE (setting.save (130));
+    for (const char* damaged : { "zoom=149\n", "zoom=150x", "zoom=-150", "zoom=", "\xff\xfe\x01", "zoom=99999999999999999999" })
+    {
+        ASSERT_TRUE (folder.getChildFile ("VELK/editor.conf").replaceWithText (damaged));
+        EXPECT_EQ (setting.load(), 100) << damaged;
+    }
+
+    // Unwritable: a file stands where its folder would be.
+    ASSERT_TRUE (folder.getChildFile ("blocked").replaceWithText ("x"));
+    const ZoomSetting blocked (folder.getChildFile ("blocked/VELK/editor.conf"));
+    EXPECT_FALSE (blocked.save (125));
+    EXPECT_EQ (blocked.load(), 100);
+    folder.deleteRecursively();
+
+    // The file's place follows XDG_CONFIG_HOME when it is an absolute path.
+    setenv ("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ (ZoomSetting::getDefaultFile(), juce::File ("~/.config/VELK/editor.conf"));
+    setenv ("XDG_CONFIG_HOME", "/tmp/config", 1);
+    EXPECT_EQ (ZoomSetting::getDefaultFile(), juce::File ("/tmp/config/VELK/editor.conf"));
+    unsetenv ("XDG_CONFIG_HOME");
+}
+
+TEST (DesktopScale, FromGtkVariableElseXftDpi)
+{
+    const struct
+    {
+        const char* gdkScale;
+        const char* resources;
+        float scale;
+    } cases[] = {
+        { nullptr, "", 1.0f },
+        { "2", "Xft.dpi:\t96", 2.0f },
+        { "x", "Xft.dpi:\t192\nXft.antialias:\t1", 2.0f },
+        { "0", "Xcursor.size: 24\nXft.dpi: 144", 1.5f },
+        { nullptr, "Xft.dpi: 120", 1.25f },
+        { nullptr, "Xft.dpi: 72", 1.0f },
+        { "9", "", 4.0f },
+        { nullptr, "Xft.dpi: lots", 1.0f },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (DesktopScale::fromSettings (c.gdkScale, c.resources), c.scale) << (c.gdkScale ? c.gdkScale : "unset") << " " << c.resources;
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
