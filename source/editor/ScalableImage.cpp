@@ -59,12 +59,20 @@ juce::Image ScalableImage::getImageForScale (float scale)
     if (scale >= 2.0f - scaleTolerance)
         return large;
 
-    // Hundredths are as fine as a screen's scale is given; one copy is kept.
-    const float wanted = std::round (scale * 100.0f) / 100.0f;
-    if (wanted != scaledScale)
+    // Hundredths are as fine as a screen's scale is given. The copy goes into the framework's
+    // image cache, keyed by the embedded data and the scale, so that the next editor (and the
+    // other knobs on the same strip) find it made.
+    const int hundredths = juce::roundToInt (scale * 100.0f);
+    if (hundredths != scaledHundredths)
     {
-        scaled = scaledDown (large, numFrames, wanted / 2.0);
-        scaledScale = wanted;
+        const auto key = (juce::int64) (juce::pointer_sized_uint) largeData ^ ((juce::int64) hundredths << 48);
+        scaled = juce::ImageCache::getFromHashCode (key);
+        if (! scaled.isValid())
+        {
+            scaled = scaledDown (large, numFrames, hundredths / 200.0);
+            juce::ImageCache::addImageToCache (scaled, key);
+        }
+        scaledHundredths = hundredths;
     }
     return scaled;
 }

@@ -11,7 +11,7 @@
     pixels with: at 1 or below, the image itself, so the pixels are exactly the image's; at 2 or
     above, the double-size copy, decoded from its PNG only then; in between (1.25, 1.5), the
     double-size copy scaled down to that scale with area averaging, each frame on its own, once
-    per scale. Message thread only.
+    per scale in the process (kept in the framework's image cache). Message thread only.
 */
 class ScalableImage
 {
@@ -38,8 +38,8 @@ private:
     int largeSize;
     int numFrames;
     juce::Image large; // decoded on the first draw above 1x
-    float scaledScale = 0.0f;
-    juce::Image scaled; // the last in-between scale's copy
+    int scaledHundredths = 0;
+    juce::Image scaled; // the copy for the last scale between 1x and 2x, in hundredths
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ScalableImage)
 };
