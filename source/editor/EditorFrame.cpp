@@ -12,7 +12,10 @@ EditorFrame::EditorFrame (std::unique_ptr<MyTestAudioProcessorEditor> editorToSh
       zoom (setting.load())
 {
     setOpaque (true);
-    addAndMakeVisible (*editor);
+    addAndMakeVisible (scaled);
+    scaled.setInterceptsMouseClicks (false, true);
+    scaled.setBounds (0, 0, MyTestAudioProcessorEditor::width, MyTestAudioProcessorEditor::height);
+    scaled.addAndMakeVisible (*editor);
     // Only clicks on the panel itself come here, not those on the knobs and other children.
     editor->addMouseListener (this, false);
     updateLayout();
@@ -20,6 +23,8 @@ EditorFrame::EditorFrame (std::unique_ptr<MyTestAudioProcessorEditor> editorToSh
 
 EditorFrame::~EditorFrame()
 {
+    // A zoom menu still open would outlive the window that opened it.
+    juce::PopupMenu::dismissAllActiveMenus();
     editor->removeMouseListener (this);
     editor = nullptr;
 }
@@ -33,7 +38,7 @@ void EditorFrame::updateLayout()
 {
     const float scale = getScale();
     const int top = getNoticeHeight();
-    editor->setTransform (juce::AffineTransform::scale (scale).translated (0.0f, (float) top));
+    scaled.setTransform (juce::AffineTransform::scale (scale).translated (0.0f, (float) top));
     setSize (juce::roundToInt ((float) MyTestAudioProcessorEditor::width * scale),
              top + juce::roundToInt ((float) MyTestAudioProcessorEditor::height * scale));
 }
@@ -56,6 +61,15 @@ bool EditorFrame::setZoom (int percent)
     }
     setting.save (zoom);
     return true;
+}
+
+void EditorFrame::showAtZoom (int percent)
+{
+    if (ZoomSetting::isChoice (percent))
+    {
+        zoom = percent;
+        updateLayout();
+    }
 }
 
 void EditorFrame::setNotice (const juce::String& text)

@@ -38,6 +38,10 @@ public:
         unchanged) when the host refuses. The zoom chosen is remembered for the user. */
     bool setZoom (int percent);
 
+    /** Shows this window at a zoom without asking the host or remembering it: for a host that
+        refused the size the frame opened at. */
+    void showAtZoom (int percent);
+
     void setSizeRequest (SizeRequest request) { sizeRequest = std::move (request); }
 
     /** Shows a notice in a strip above the panel; an empty text removes it. */
@@ -55,6 +59,7 @@ private:
     int getNoticeHeight() const noexcept;
     void updateLayout();
 
+    juce::Component scaled; // holds the editor under the frame's transform, so the editor's own stays the host's
     std::unique_ptr<MyTestAudioProcessorEditor> editor;
     const ZoomSetting setting;
     const float hostScale;

@@ -60,8 +60,8 @@ juce::Image ScalableImage::getImageForScale (float scale)
         return large;
 
     // Hundredths are as fine as a screen's scale is given. The copy goes into the framework's
-    // image cache, keyed by the embedded data and the scale, so that the next editor (and the
-    // other knobs on the same strip) find it made.
+    // image cache, keyed by the embedded data and the scale, so that the other knobs on the same
+    // strip, and an editor opened soon after, find it made.
     const int hundredths = juce::roundToInt (scale * 100.0f);
     if (hundredths != scaledHundredths)
     {

@@ -11,7 +11,8 @@
     pixels with: at 1 or below, the image itself, so the pixels are exactly the image's; at 2 or
     above, the double-size copy, decoded from its PNG only then; in between (1.25, 1.5), the
     double-size copy scaled down to that scale with area averaging, each frame on its own, once
-    per scale in the process (kept in the framework's image cache). Message thread only.
+    per scale while an editor shows it (kept in the framework's image cache, which lets it go a
+    few seconds after the last editor closes). Message thread only.
 */
 class ScalableImage
 {

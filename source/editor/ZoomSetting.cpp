@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 namespace
 {
 constexpr const char* zoomKey = "zoom=";
@@ -31,18 +33,26 @@ bool ZoomSetting::isChoice (int percent) noexcept
 
 int ZoomSetting::load() const
 {
-    // A settings file is a line or two: anything large is not ours.
-    if (! file.existsAsFile() || file.getSize() > 256)
+    // Only a regular file is read (a pipe or a device would keep the editor waiting), and only
+    // its first bytes: the setting is one short line.
+    struct stat status
+    {};
+    if (stat (file.getFullPathName().toRawUTF8(), &status) != 0 || ! S_ISREG (status.st_mode))
         return defaultZoom;
+    juce::FileInputStream in (file);
+    if (! in.openedOk())
+        return defaultZoom;
+    char text[256] {};
+    const auto length = in.read (text, (int) sizeof text - 1);
 
-    for (const auto& line : juce::StringArray::fromLines (file.loadFileAsString()))
+    for (const auto& line : juce::StringArray::fromLines (juce::String::fromUTF8 (text, juce::jmax (0, length))))
     {
         const auto trimmed = line.trim();
         if (! trimmed.startsWith (zoomKey))
             continue;
         const auto value = trimmed.fromFirstOccurrenceOf (zoomKey, false, false);
-        const int percent = value.getIntValue();
-        return value.containsOnly ("0123456789") && isChoice (percent) ? percent : defaultZoom;
+        const bool isNumber = value.isNotEmpty() && value.length() <= 3 && value.containsOnly ("0123456789");
+        return isNumber && isChoice (value.getIntValue()) ? value.getIntValue() : defaultZoom;
     }
     return defaultZoom;
 }

@@ -16,8 +16,8 @@ VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
     frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&inner, true), ZoomSetting());
     addAndMakeVisible (*frame);
     setSize (frame->getWidth(), frame->getHeight());
-    frame->setSizeRequest ([this] (int width, int height)
-                           { return requestSize (width, height); });
+    frame->setSizeRequest ([this] (int, int)
+                           { return hostTookSize(); });
     startTimerHz (30);
 }
 
@@ -38,11 +38,17 @@ void VelkFormatEditor::timerCallback()
         formatProcessor.getInner().sendChangeMessage();
 }
 
-bool VelkFormatEditor::requestSize (int width, int height)
+void VelkFormatEditor::childBoundsChanged (juce::Component* child)
 {
-    // The framework's VST3 wrapper asks the host (resizeView) as the size changes, and the host
-    // that agrees sizes the view before the call returns; the standalone window always follows.
-    setSize (width, height);
+    // The window is as large as the frame; the framework's VST3 wrapper asks the host for each
+    // new size (resizeView), and the standalone window follows it.
+    if (child == frame.get())
+        setSize (frame->getWidth(), frame->getHeight());
+}
+
+bool VelkFormatEditor::hostTookSize() const
+{
+    // A VST3 host that agrees sizes the view before resizeView returns.
     auto* view = getParentComponent();
     if (formatProcessor.wrapperType != juce::AudioProcessor::wrapperType_VST3 || view == nullptr)
         return true;

@@ -31,9 +31,11 @@ public:
 
 private:
     void timerCallback() override;
+    void childBoundsChanged (juce::Component* child) override;
 
-    /** Takes the frame's size and asks the host for it; false when a VST3 host keeps its size. */
-    bool requestSize (int width, int height);
+    /** Whether the host took the frame's new size (which this window has taken): false when a
+        VST3 host keeps its view as it was. */
+    bool hostTookSize() const;
 
     VelkFormatProcessor& formatProcessor;
     std::unique_ptr<EditorFrame> frame;

@@ -38,7 +38,16 @@ void VelkStandaloneWindow::buttonClicked (juce::Button*)
         menu.addSeparator();
         menu.addSubMenu ("Zoom", frame->createZoomMenu());
     }
-    menu.showMenuAsync (juce::PopupMenu::Options(), juce::ModalCallbackFunction::forComponent (menuCallback, static_cast<juce::StandaloneFilterWindow*> (this)));
+    menu.showMenuAsync (juce::PopupMenu::Options(), juce::ModalCallbackFunction::forComponent (menuChosen, this));
+}
+
+void VelkStandaloneWindow::menuChosen (int result, VelkStandaloneWindow* window)
+{
+    if (window == nullptr || result == 0)
+        return;
+    window->handleMenuResult (result);
+    // "Reset to default state" makes a new editor, which is told about the device again.
+    window->updateNotice();
 }
 
 void VelkStandaloneWindow::changeListenerCallback (juce::ChangeBroadcaster*)

@@ -35,6 +35,7 @@ public:
 
 private:
     void changeListenerCallback (juce::ChangeBroadcaster*) override;
+    static void menuChosen (int result, VelkStandaloneWindow* window);
     void updateNotice();
     EditorFrame* getFrame() const;
 

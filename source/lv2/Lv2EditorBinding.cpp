@@ -64,8 +64,13 @@ LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char*, const char*, LV2
         *widget = binding->getWidget();
         if (*widget == nullptr)
             return nullptr;
-        if (resize != nullptr)
-            resize->ui_resize (resize->handle, binding->getFrame()->getWidth(), binding->getFrame()->getHeight());
+        // A host that refuses the size of the user's zoom shows the editor at 100 % this time.
+        auto* frame = binding->getFrame();
+        if (resize != nullptr && resize->ui_resize (resize->handle, frame->getWidth(), frame->getHeight()) != 0 && frame->getZoom() != 100)
+        {
+            frame->showAtZoom (100);
+            resize->ui_resize (resize->handle, frame->getWidth(), frame->getHeight());
+        }
         return binding.release();
     }
     catch (...)

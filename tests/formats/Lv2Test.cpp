@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -372,7 +373,24 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     // The user's zoom is kept in their settings file; a damaged one means 100 %.
     namespace fs = std::filesystem;
     const auto config = fs::temp_directory_path() / ("velk-lv2-config-" + std::to_string (getpid()));
-    setenv ("XDG_CONFIG_HOME", config.c_str(), 1);
+    // Whatever fails below, the next tests find the settings folder as it was.
+    struct ConfigHome
+    {
+        explicit ConfigHome (const fs::path& folder) : previous (std::getenv ("XDG_CONFIG_HOME")), path (folder)
+        {
+            setenv ("XDG_CONFIG_HOME", path.c_str(), 1);
+        }
+        ~ConfigHome()
+        {
+            if (previous.has_value())
+                setenv ("XDG_CONFIG_HOME", previous->c_str(), 1);
+            else
+                unsetenv ("XDG_CONFIG_HOME");
+            fs::remove_all (path);
+        }
+        std::optional<std::string> previous;
+        fs::path path;
+    } configHome (config);
     const auto settings = config / "VELK" / "editor.conf";
     fs::create_directories (settings.parent_path());
     std::ofstream (settings) << "zoom=\xff\xfe";
@@ -391,7 +409,7 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
         std::vector<std::string> uris;
         std::vector<std::pair<int, int>> sizesAsked;
         bool refuses = false;
-    } state { host };
+    } state { host, {}, {}, false };
     LV2_URID_Map map { &state, [] (LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID
                        {
         auto& uris = static_cast<Host*> (handle)->uris;
@@ -438,21 +456,33 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     const auto pump = [&] (int milliseconds)
     { editor.idleFor (handle, milliseconds); };
     const auto window = (::Window) reinterpret_cast<uintptr_t> (widget);
-    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 2 * 270, 2 * 300, 1, 4, pump));
+    const auto asked = [&, count = state.sizesAsked.size()]
+    { return state.sizesAsked.size() > count; };
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 2 * 270, 2 * 300, 1, 4, pump, asked));
     EXPECT_EQ (state.sizesAsked.back(), std::pair (750, 1500));
     EXPECT_EQ (sizeOf(), std::pair (750, 1500));
     EXPECT_EQ (storedZoom(), "zoom=125");
 
     // "Zoom 200 %" with a host that refuses: the editor keeps its size and the zoom it had.
     state.refuses = true;
-    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 270 * 5 / 2, 300 * 5 / 2, 3, 4, pump));
+    const auto askedAgain = [&, count = state.sizesAsked.size()]
+    { return state.sizesAsked.size() > count; };
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 270 * 5 / 2, 300 * 5 / 2, 3, 4, pump, askedAgain));
     EXPECT_EQ (state.sizesAsked.back(), std::pair (1200, 2400));
     EXPECT_EQ (sizeOf(), std::pair (750, 1500));
     EXPECT_EQ (storedZoom(), "zoom=125");
 
     editor.ui->cleanup (handle);
+
+    // Opened again by a host that refuses the zoomed size: 100 % this time, the choice kept.
+    state.sizesAsked.clear();
+    handle = editor.ui->instantiate (editor.ui, stereoUri, VELK_LV2_BUNDLE, nullptr, nullptr, &widget, features);
+    ASSERT_NE (handle, nullptr);
+    editor.idleFor (handle, 200);
+    EXPECT_EQ (state.sizesAsked, (std::vector<std::pair<int, int>> { { 750, 1500 }, { 600, 1200 } }));
+    EXPECT_EQ (sizeOf(), std::pair (600, 1200));
+    EXPECT_EQ (storedZoom(), "zoom=125");
+    editor.ui->cleanup (handle);
     XResizeWindow (host.display, host.window, 300, 600);
     XSync (host.display, False);
-    unsetenv ("XDG_CONFIG_HOME");
-    fs::remove_all (config);
 }

@@ -421,9 +421,11 @@ TEST (ScalableImage, AreaAveragingBetweenSizes)
     EXPECT_EQ (scaled.getPixelAt (1, 3), juce::Colours::white);
 
     // The copy is chosen by scale: the image itself at 1, the double-size copy from 2.
-    juce::MemoryOutputStream png;
-    ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (juce::Image (juce::Image::ARGB, 8, 16, true), png));
-    ScalableImage image (strip, static_cast<const char*> (png.getData()), (int) png.getDataSize(), 2);
+    // The images are cached by the address of their bytes, which stay for the whole run.
+    juce::MemoryOutputStream stream;
+    ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (juce::Image (juce::Image::ARGB, 8, 16, true), stream));
+    static const std::vector<char> png (static_cast<const char*> (stream.getData()), static_cast<const char*> (stream.getData()) + stream.getDataSize());
+    ScalableImage image (strip, png.data(), (int) png.size(), 2);
     EXPECT_EQ (image.getImageForScale (1.0f).getWidth(), 4);
     EXPECT_EQ (image.getImageForScale (2.0f).getWidth(), 8);
     EXPECT_EQ (image.getImageForScale (3.0f).getWidth(), 8);
@@ -444,6 +446,11 @@ TEST (ZoomSetting, ReadsOnlyAZoomItOffersAndNeverFails)
         ASSERT_TRUE (folder.getChildFile ("VELK/editor.conf").replaceWithText (damaged));
         EXPECT_EQ (setting.load(), 100) << damaged;
     }
+
+    // Not a regular file: a device is not read.
+    ASSERT_TRUE (folder.getChildFile ("VELK/editor.conf").deleteFile());
+    ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (folder.getChildFile ("VELK/editor.conf"), true));
+    EXPECT_EQ (setting.load(), 100);
 
     // Unwritable: a file stands where its folder would be.
     ASSERT_TRUE (folder.getChildFile ("blocked").replaceWithText ("x"));

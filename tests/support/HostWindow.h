@@ -144,11 +144,24 @@ inline std::set<::Window> menuWindows (Display* display)
 
 /** A right-click at x, y of a window, then a click on item `item` of the `items` in the menu it
     opens, made as a user makes them: the X server moves its pointer and presses its buttons (the
-    XTEST extension). pump (milliseconds) runs the editor's event loop meanwhile. False when no
-    menu opened. */
+    XTEST extension). pump (milliseconds) runs the editor's event loop meanwhile, until done()
+    or three seconds have passed. False when no menu opened or done() never came true. */
 inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int y, int item, int items,
-                                   const std::function<void (int)>& pump)
+                                   const std::function<void (int)>& pump, const std::function<bool()>& done)
 {
+    // A hand never rests quite still: the pointer keeps moving by a pixel, which also wakes an
+    // event loop that waits on the connection while Xlib holds events it has read already.
+    int nudge = 1;
+    const auto pumpWhileMoving = [&] (int milliseconds)
+    {
+        for (int waited = 0; waited < milliseconds; waited += 50)
+        {
+            XTestFakeRelativeMotionEvent (display, 0, nudge = -nudge, CurrentTime);
+            XFlush (display);
+            pump (50);
+        }
+    };
+
     const auto before = menuWindows (display);
     int rootX = 0, rootY = 0;
     ::Window child = 0;
@@ -161,7 +174,7 @@ inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int
     ::Window menu = 0;
     for (int attempt = 0; attempt < 40 && menu == 0; ++attempt)
     {
-        pump (50);
+        pumpWhileMoving (50);
         for (const auto candidate : menuWindows (display))
             if (before.count (candidate) == 0)
                 menu = candidate;
@@ -174,15 +187,17 @@ inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int
     XGetWindowAttributes (display, menu, &attributes);
     XTestFakeMotionEvent (display, -1, attributes.x + attributes.width / 2, attributes.y + attributes.height * (2 * item + 1) / (2 * items),
                           CurrentTime);
-    XFlush (display);
-    pump (400);
+    pumpWhileMoving (400);
     XTestFakeButtonEvent (display, Button1, True, CurrentTime);
-    XFlush (display);
-    pump (100);
+    pumpWhileMoving (100);
     XTestFakeButtonEvent (display, Button1, False, CurrentTime);
-    XFlush (display);
-    pump (300);
-    return true;
+    for (int attempt = 0; attempt < 60; ++attempt)
+    {
+        pumpWhileMoving (50);
+        if (done())
+            return true;
+    }
+    return false;
 }
 
 /** The host's one window and X connection, kept for the whole run as a host keeps its own. */
