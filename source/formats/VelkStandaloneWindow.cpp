@@ -50,6 +50,14 @@ void VelkStandaloneWindow::menuChosen (int result, VelkStandaloneWindow* window)
     window->updateNotice();
 }
 
+void VelkStandaloneWindow::resized()
+{
+    juce::StandaloneFilterWindow::resized();
+    // The framework repaints a window that grows before its native window has the new size, so
+    // the part the zoom or the notice adds would stay unpainted.
+    repaint();
+}
+
 void VelkStandaloneWindow::changeListenerCallback (juce::ChangeBroadcaster*)
 {
     updateNotice();

@@ -25,6 +25,8 @@ public:
     /** The Options menu: the framework's items and the zooms. */
     void buttonClicked (juce::Button* button) override;
 
+    void resized() override;
+
     /** Gives the shown window its name in UTF-8 for window managers. */
     void publishWindowName();
 

@@ -157,6 +157,19 @@ TEST (Vst3Editor, HostScaleAndUserZoomResizeTheView)
     EXPECT_EQ (editor->getHeight(), 1800);
     EXPECT_EQ (settings.loadFileAsString().trim(), "zoom=150");
 
+    // The part the zoom adds is painted: the panel there is never pure black.
+    pumpMessages (300);
+    const auto grown = findWindowOfSize (display, (Window) (juce::pointer_sized_uint) window.getWindowHandle(), 900, 1800);
+    ASSERT_NE (grown, 0u);
+    XImage* added = XGetImage (display, grown, 700, 700, 100, 100, AllPlanes, ZPixmap);
+    ASSERT_NE (added, nullptr);
+    int black = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            black += (XGetPixel (added, x, y) & 0xffffff) == 0 ? 1 : 0;
+    XDestroyImage (added);
+    EXPECT_LT (black, 100);
+
     // A new view opens at the zoom the user chose.
     window.clearContentComponent();
     editor = nullptr;
