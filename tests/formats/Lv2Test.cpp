@@ -21,7 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <optional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -371,27 +370,11 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     ASSERT_NE (editor.idle, nullptr);
 
     // The user's zoom is kept in their settings file; a damaged one means 100 %.
+    // CTest gives these tests a settings folder of their own.
     namespace fs = std::filesystem;
-    const auto config = fs::temp_directory_path() / ("velk-lv2-config-" + std::to_string (getpid()));
-    // Whatever fails below, the next tests find the settings folder as it was.
-    struct ConfigHome
-    {
-        explicit ConfigHome (const fs::path& folder) : previous (std::getenv ("XDG_CONFIG_HOME")), path (folder)
-        {
-            setenv ("XDG_CONFIG_HOME", path.c_str(), 1);
-        }
-        ~ConfigHome()
-        {
-            if (previous.has_value())
-                setenv ("XDG_CONFIG_HOME", previous->c_str(), 1);
-            else
-                unsetenv ("XDG_CONFIG_HOME");
-            fs::remove_all (path);
-        }
-        std::optional<std::string> previous;
-        fs::path path;
-    } configHome (config);
-    const auto settings = config / "VELK" / "editor.conf";
+    const char* config = std::getenv ("XDG_CONFIG_HOME");
+    ASSERT_NE (config, nullptr) << "run through CTest";
+    const auto settings = fs::path (config) / "VELK" / "editor.conf";
     fs::create_directories (settings.parent_path());
     std::ofstream (settings) << "zoom=\xff\xfe";
     const auto storedZoom = [&]
@@ -485,4 +468,5 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     editor.ui->cleanup (handle);
     XResizeWindow (host.display, host.window, 300, 600);
     XSync (host.display, False);
+    fs::remove (settings);
 }

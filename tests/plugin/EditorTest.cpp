@@ -458,13 +458,6 @@ TEST (ZoomSetting, ReadsOnlyAZoomItOffersAndNeverFails)
     EXPECT_FALSE (blocked.save (125));
     EXPECT_EQ (blocked.load(), 100);
     folder.deleteRecursively();
-
-    // The file's place follows XDG_CONFIG_HOME when it is an absolute path.
-    setenv ("XDG_CONFIG_HOME", "relative/config", 1);
-    EXPECT_EQ (ZoomSetting::getDefaultFile(), juce::File ("~/.config/VELK/editor.conf"));
-    setenv ("XDG_CONFIG_HOME", "/tmp/config", 1);
-    EXPECT_EQ (ZoomSetting::getDefaultFile(), juce::File ("/tmp/config/VELK/editor.conf"));
-    unsetenv ("XDG_CONFIG_HOME");
 }
 
 TEST (DesktopScale, FromGtkVariableElseXftDpi)
