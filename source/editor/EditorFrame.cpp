@@ -1,5 +1,7 @@
 #include "EditorFrame.h"
 
+#include <cmath>
+
 namespace
 {
 constexpr int noticeHeight = 46; // editor units: two lines of text and a margin
