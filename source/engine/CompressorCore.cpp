@@ -360,6 +360,17 @@ inline bool CompressorCore::finish (float& left, float& right, float gain, float
 //==============================================================================
 void CompressorCore::processSample (float* leftSample, float* rightSample) noexcept
 {
+    processPair (leftSample, rightSample, nullptr, nullptr);
+}
+
+void CompressorCore::processSample (float* leftSample, float* rightSample, float keyLeft, float keyRight) noexcept
+{
+    processPair (leftSample, rightSample, &keyLeft, &keyRight);
+}
+
+/** One sample pair; the sidechain hears the key pair where there is one, else the input. */
+inline void CompressorCore::processPair (float* leftSample, float* rightSample, const float* keyLeft, const float* keyRight) noexcept
+{
     const float inLeft = finiteOrZero (*leftSample);
     const float inRight = finiteOrZero (*rightSample);
 
@@ -378,7 +389,10 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 
     // Sidechain, detection, linked level and gain. The detectors clamp their envelopes to 0..1,
     // so even an overflowed sidechain leaves them finite.
-    feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
+    if (keyLeft != nullptr)
+        feedSidechain (finiteOrZero (*keyLeft), finiteOrZero (*keyRight), settings.filterMode, inputLinear, flushAllowed);
+    else
+        feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
     const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
     const float envelopeRight = detectorRight.processEnvelope (sidechainRight, snapshot.attackCoefRight(), snapshot.releaseCoefRight());
     const float gain = gainComputer.linkedGain (envelopeLeft, envelopeRight, thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
@@ -403,6 +417,11 @@ void CompressorCore::processSample (float* leftSample, float* rightSample) noexc
 //==============================================================================
 void CompressorCore::processBlock (float* left, float* right, int numSamples) noexcept
 {
+    processBlock (left, right, nullptr, nullptr, numSamples);
+}
+
+void CompressorCore::processBlock (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
+{
     if (numSamples <= 0)
         return;
 
@@ -412,19 +431,20 @@ void CompressorCore::processBlock (float* left, float* right, int numSamples) no
     for (int start = 0; start < numSamples; start += blockChunk)
     {
         const int length = std::min (blockChunk, numSamples - start);
-        processChunk (left + start, right != nullptr ? right + start : nullptr, length);
+        processChunk (left + start, right != nullptr ? right + start : nullptr, keyLeft != nullptr ? keyLeft + start : nullptr,
+                      keyLeft != nullptr && keyRight != nullptr ? keyRight + start : nullptr, length);
     }
 }
 
-void CompressorCore::processChunk (float* left, float* right, int numSamples) noexcept
+void CompressorCore::processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
 {
     const auto& settings = snapshot.values();
     const float inputLinear = snapshot.inputLinear();
     const float outputLinear = snapshot.outputLinear();
     const bool flushAllowed = snapshot.filterFlushAllowed();
 
-    // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream feeds
-    //    its sample as both sides. The envelopes stay in registers for the chunk.
+    // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream (or a
+    //    mono key) feeds its sample as both sides. The envelopes stay in registers for the chunk.
     const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
     const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
     float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
@@ -435,7 +455,15 @@ void CompressorCore::processChunk (float* left, float* right, int numSamples) no
         scratch.audioLeft[i] = inLeft;
         scratch.audioRight[i] = inRight;
 
-        feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
+        if (keyLeft != nullptr)
+        {
+            const float keyedLeft = finiteOrZero (keyLeft[i]);
+            feedSidechain (keyedLeft, keyRight != nullptr ? finiteOrZero (keyRight[i]) : keyedLeft, settings.filterMode, inputLinear, flushAllowed);
+        }
+        else
+        {
+            feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
+        }
         envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
         envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
         scratch.envelopeLeft[i] = envelopeLeft;

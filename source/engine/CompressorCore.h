@@ -71,6 +71,21 @@ public:
     */
     void processBlock (float* left, float* right, int numSamples) noexcept;
 
+    /**
+        An external key in the audio's place as the source of the sidechain: processSample with
+        the key pair going through the input gain and the sidechain filter into the detectors
+        while the audio path is unchanged. A key equal to the input gives exactly the output of
+        processSample. Non-finite key samples count as silence, as non-finite input samples do.
+    */
+    void processSample (float* left, float* right, float keyLeft, float keyRight) noexcept;
+
+    /**
+        processBlock with an external key (see the keyed processSample): keyRight null takes the
+        mono key keyLeft for both sides; keyLeft null is the internal sidechain, processBlock
+        itself.
+    */
+    void processBlock (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
+
     //==============================================================================
     // Parameter writes; each acts from the next sample.
 
@@ -169,7 +184,8 @@ private:
     /** Gain, clip test, output gain, make-up and DC blocking of one sample pair; true when the
         pair clipped. */
     static bool finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
-    void processChunk (float* left, float* right, int numSamples) noexcept;
+    void processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
+    void processPair (float* leftSample, float* rightSample, const float* keyLeft, const float* keyRight) noexcept;
 
     /** The block path works through its block in chunks of this many samples. */
     static constexpr int blockChunk = GainComputer::maxBlock;

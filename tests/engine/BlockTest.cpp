@@ -1,7 +1,8 @@
 // The block path against the per-sample path: processBlock over n samples must equal n calls of
 // processSample (or processMonoSample) with the parameters fixed at the block's start, bit for
 // bit, in every mode, at every block size, with the fields the editor reads as the per-sample
-// path leaves them at the block's end.
+// path leaves them at the block's end. A key equal to the input gives the same as the internal
+// sidechain, in both paths.
 
 #include "CompressorCore.h"
 #include "ParameterTable.h"
@@ -33,17 +34,27 @@ struct BlockAndSamples
         samples.applyParameter (index, value);
     }
 
-    ::testing::AssertionResult process (std::vector<float> left, std::vector<float> right, bool mono)
+    /** keyed: one of the two paths (the block path for keyedBlock, else the sample path) takes
+        a copy of its input as an external key. */
+    ::testing::AssertionResult process (std::vector<float> left, std::vector<float> right, bool mono, bool keyed = false, bool keyedBlock = false)
     {
         auto expectedLeft = left, expectedRight = right;
+        const auto keyLeft = left, keyRight = right;
         const int n = (int) left.size();
-        block.processBlock (left.data(), mono ? nullptr : right.data(), n);
+        if (keyed && keyedBlock)
+            block.processBlock (left.data(), mono ? nullptr : right.data(), keyLeft.data(), mono ? nullptr : keyRight.data(), n);
+        else
+            block.processBlock (left.data(), mono ? nullptr : right.data(), n);
         for (int i = 0; i < n; ++i)
         {
-            if (mono)
-                samples.processMonoSample (&expectedLeft[(size_t) i]);
+            auto& sampleLeft = expectedLeft[(size_t) i];
+            float copy = sampleLeft;
+            if (keyed && ! keyedBlock)
+                samples.processSample (&sampleLeft, mono ? &copy : &expectedRight[(size_t) i], keyLeft[(size_t) i], (mono ? keyLeft : keyRight)[(size_t) i]);
+            else if (mono)
+                samples.processMonoSample (&sampleLeft);
             else
-                samples.processSample (&expectedLeft[(size_t) i], &expectedRight[(size_t) i]);
+                samples.processSample (&sampleLeft, &expectedRight[(size_t) i]);
         }
 
         for (int i = 0; i < n; ++i)
@@ -105,7 +116,10 @@ TEST (BlockPath, EqualsTheSamplePathAtEveryBlockSize)
                     left[(size_t) i] = level * noise.next();
                     right[(size_t) i] = random.nextInt (4) == 0 ? left[(size_t) i] : level * noise.next();
                 }
-                ASSERT_TRUE (pair.process (left, right, mono)) << rate << " Hz, " << (mono ? "mono" : "stereo") << ", block " << block << " of " << size;
+                // Every third block one path hears its input as an external key.
+                const bool keyed = block % 3 == 1;
+                ASSERT_TRUE (pair.process (left, right, mono, keyed, block % 2 == 0))
+                    << rate << " Hz, " << (mono ? "mono" : "stereo") << (keyed ? ", keyed" : "") << ", block " << block << " of " << size;
             }
         }
 }
@@ -245,6 +259,8 @@ TEST (BlockPath, EmptyBlocksNonFiniteInputAndOverflowMatchTheSamplePath)
             right[20] = inf;
             left[30] = -inf;
             ASSERT_TRUE (pair.process (left, right, false)) << filter << ", " << distortion;
+            // A non-finite key sample counts as silence, as a non-finite input sample does.
+            ASSERT_TRUE (pair.process (left, right, false, true, distortion % 2 == 0)) << filter << ", " << distortion << ", keyed";
 
             for (const float huge : { 1e38f, std::numeric_limits<float>::max() })
             {
@@ -257,4 +273,46 @@ TEST (BlockPath, EmptyBlocksNonFiniteInputAndOverflowMatchTheSamplePath)
                 ASSERT_TRUE (pair.process (noiseBlock (300), noiseBlock (300), true)) << filter << ", " << distortion << ", " << huge;
             }
         }
+}
+
+TEST (KeyInput, TheKeyAloneDrivesTheGain)
+{
+    // Quiet audio keyed by a loud signal is reduced exactly as the loud signal itself would be;
+    // a silent key leaves loud audio unreduced.
+    for (const int filter : { 0, 1, 3 })
+    {
+        CompressorCore keyed (48000.0f), internal (48000.0f), silentKey (48000.0f);
+        for (auto* engine : { &keyed, &internal, &silentKey })
+        {
+            engine->applyParameter (velk::inputParameter, 0.9f);
+            engine->applyParameter (velk::attackParameter, 0.2f);
+            engine->applyParameter (velk::ratioParameter, 3.0f);
+            engine->applyParameter (velk::filterParameter, (float) filter);
+        }
+
+        NoiseSource noise (5u);
+        float smallestGain = 1.0f;
+        for (int block = 0; block < 40; ++block)
+        {
+            std::vector<float> loudLeft (256), loudRight (256), quietLeft (256), quietRight (256);
+            for (size_t i = 0; i < 256; ++i)
+            {
+                loudLeft[i] = 0.9f * noise.next();
+                loudRight[i] = 0.9f * noise.next();
+                quietLeft[i] = 0.01f * noise.next();
+                quietRight[i] = 0.01f * noise.next();
+            }
+            const std::vector<float> key[] = { loudLeft, loudRight }, silence (256, 0.0f);
+            auto mutedLeft = loudLeft, mutedRight = loudRight;
+
+            keyed.processBlock (quietLeft.data(), quietRight.data(), key[0].data(), key[1].data(), 256);
+            internal.processBlock (loudLeft.data(), loudRight.data(), 256);
+            silentKey.processBlock (mutedLeft.data(), mutedRight.data(), silence.data(), nullptr, 256);
+            ASSERT_TRUE (sameBits (keyed.getLastGain(), internal.getLastGain())) << filter << ", block " << block;
+            ASSERT_TRUE (sameBits (keyed.meterValue.load(), internal.meterValue.load())) << filter << ", block " << block;
+            ASSERT_EQ (silentKey.getLastGain(), 1.0f) << filter << ", block " << block;
+            smallestGain = std::min (smallestGain, keyed.getLastGain());
+        }
+        EXPECT_LT (smallestGain, 0.8f) << filter;
+    }
 }
