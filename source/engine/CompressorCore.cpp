@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -360,16 +361,17 @@ inline bool CompressorCore::finish (float& left, float& right, float gain, float
 //==============================================================================
 void CompressorCore::processSample (float* leftSample, float* rightSample) noexcept
 {
-    processPair (leftSample, rightSample, nullptr, nullptr);
+    processPair<false> (leftSample, rightSample, 0.0f, 0.0f);
 }
 
 void CompressorCore::processSample (float* leftSample, float* rightSample, float keyLeft, float keyRight) noexcept
 {
-    processPair (leftSample, rightSample, &keyLeft, &keyRight);
+    processPair<true> (leftSample, rightSample, keyLeft, keyRight);
 }
 
 /** One sample pair; the sidechain hears the key pair where there is one, else the input. */
-inline void CompressorCore::processPair (float* leftSample, float* rightSample, const float* keyLeft, const float* keyRight) noexcept
+template <bool keyed>
+void CompressorCore::processPair (float* leftSample, float* rightSample, float keyLeft, float keyRight) noexcept
 {
     const float inLeft = finiteOrZero (*leftSample);
     const float inRight = finiteOrZero (*rightSample);
@@ -389,8 +391,8 @@ inline void CompressorCore::processPair (float* leftSample, float* rightSample, 
 
     // Sidechain, detection, linked level and gain. The detectors clamp their envelopes to 0..1,
     // so even an overflowed sidechain leaves them finite.
-    if (keyLeft != nullptr)
-        feedSidechain (finiteOrZero (*keyLeft), finiteOrZero (*keyRight), settings.filterMode, inputLinear, flushAllowed);
+    if constexpr (keyed)
+        feedSidechain (finiteOrZero (keyLeft), finiteOrZero (keyRight), settings.filterMode, inputLinear, flushAllowed);
     else
         feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
     const float envelopeLeft = detectorLeft.processEnvelope (sidechainLeft, snapshot.attackCoefLeft(), snapshot.releaseCoefLeft());
@@ -448,27 +450,38 @@ void CompressorCore::processChunk (float* left, float* right, const float* keyLe
     const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
     const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
     float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
-    for (int i = 0; i < numSamples; ++i)
+    // One loop for each source, so that the internal sidechain's loop carries no key test.
+    const auto sidechainLoop = [&] (auto sourceOf)
     {
-        const float inLeft = finiteOrZero (left[i]);
-        const float inRight = right != nullptr ? finiteOrZero (right[i]) : inLeft;
-        scratch.audioLeft[i] = inLeft;
-        scratch.audioRight[i] = inRight;
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const float inLeft = finiteOrZero (left[i]);
+            const float inRight = right != nullptr ? finiteOrZero (right[i]) : inLeft;
+            scratch.audioLeft[i] = inLeft;
+            scratch.audioRight[i] = inRight;
 
-        if (keyLeft != nullptr)
-        {
+            const auto [sourceLeft, sourceRight] = sourceOf (i, inLeft, inRight);
+            feedSidechain (sourceLeft, sourceRight, settings.filterMode, inputLinear, flushAllowed);
+            envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
+            envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
+            scratch.envelopeLeft[i] = envelopeLeft;
+            scratch.envelopeRight[i] = envelopeRight;
+            scratch.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
+        }
+    };
+    if (keyLeft == nullptr)
+    {
+        sidechainLoop ([] (int, float inLeft, float inRight)
+                       { return std::pair { inLeft, inRight }; });
+    }
+    else
+    {
+        sidechainLoop (
+            [keyLeft, keyRight] (int i, float, float)
+            {
             const float keyedLeft = finiteOrZero (keyLeft[i]);
-            feedSidechain (keyedLeft, keyRight != nullptr ? finiteOrZero (keyRight[i]) : keyedLeft, settings.filterMode, inputLinear, flushAllowed);
-        }
-        else
-        {
-            feedSidechain (inLeft, inRight, settings.filterMode, inputLinear, flushAllowed);
-        }
-        envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
-        envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
-        scratch.envelopeLeft[i] = envelopeLeft;
-        scratch.envelopeRight[i] = envelopeRight;
-        scratch.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
+            return std::pair { keyedLeft, keyRight != nullptr ? finiteOrZero (keyRight[i]) : keyedLeft };
+        });
     }
     detectorLeft.envelope = envelopeLeft;
     detectorRight.envelope = envelopeRight;

@@ -185,7 +185,8 @@ private:
         pair clipped. */
     static bool finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
     void processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
-    void processPair (float* leftSample, float* rightSample, const float* keyLeft, const float* keyRight) noexcept;
+    template <bool keyed>
+    void processPair (float* leftSample, float* rightSample, float keyLeft, float keyRight) noexcept;
 
     /** The block path works through its block in chunks of this many samples. */
     static constexpr int blockChunk = GainComputer::maxBlock;
