@@ -67,6 +67,16 @@ void MyTestAudioProcessor::releaseResources() {}
 
 void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    process (buffer, nullptr, nullptr);
+}
+
+void MyTestAudioProcessor::processBlockWithKey (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight)
+{
+    process (buffer, keyLeft, keyRight);
+}
+
+void MyTestAudioProcessor::process (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight)
+{
     // Compared in single precision, so that a host rate that a float cannot hold does not
     // restart the engine on every block. A rate of 0 or below (a host that has not given one)
     // keeps the current set-up.
@@ -88,7 +98,7 @@ void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     {
         leftSamplePtr = buffer.getWritePointer (0);
         rightSamplePtr = buffer.getWritePointer (1);
-        engine->processBlock (leftSamplePtr, rightSamplePtr, numSamples);
+        engine->processBlock (leftSamplePtr, rightSamplePtr, keyLeft, keyRight, numSamples);
         leftSamplePtr += numSamples;
         rightSamplePtr += numSamples;
     }
@@ -96,7 +106,7 @@ void MyTestAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     {
         // Mono: the sample is both sides; the channel keeps the left result.
         leftSamplePtr = buffer.getWritePointer (0);
-        engine->processBlock (leftSamplePtr, nullptr, numSamples);
+        engine->processBlock (leftSamplePtr, nullptr, keyLeft, keyRight, numSamples);
         leftSamplePtr += numSamples;
     }
 

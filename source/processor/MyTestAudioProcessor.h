@@ -39,6 +39,12 @@ public:
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
     using juce::AudioProcessor::processBlock;
 
+    /** processBlock with an external key in the sidechain's place, for the formats that have a
+        key input: keyLeft and keyRight hold the block's samples, keyRight null takes keyLeft for
+        both sides. The same rate check, and the caller holds the callback lock as around
+        processBlock. */
+    void processBlockWithKey (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight);
+
     const juce::String getInputChannelName (int channelIndex) const override;
     const juce::String getOutputChannelName (int channelIndex) const override;
     bool isInputChannelStereoPair (int index) const override;
@@ -89,6 +95,7 @@ public:
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 
 private:
+    void process (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight);
     void sendAllParametersToEngine() noexcept;
 
     float lastSampleRate = 44100.0f;

@@ -25,28 +25,39 @@ bool setUpRanDuring (MyTestAudioProcessor& processor, juce::AudioBuffer<float>& 
 
 TEST (AudioCallback, StereoPairsReachTheEngineInOrder)
 {
-    MyTestAudioProcessor processor;
-    processor.setPlayConfigDetails (2, 2, 44100.0, 512);
-    useSettings (processor);
-
-    CompressorCore engine (44100.0f);
-    engine.setInput (0.8f);
-    engine.setAttack (1.0f);
-    engine.setRelease (0.1f);
-    engine.setOutput (0.54f);
-    engine.setRatioPreset (3);
-    engine.setDistortionMode (2);
-    engine.setFilterMode (1);
-
-    auto buffer = noiseBuffer (2, 4096);
-    const auto input = buffer;
-    process (processor, buffer);
-    for (int i = 0; i < 4096; ++i)
+    // Without a key, with a stereo key and with a mono key (one channel for both sides).
+    const auto key = noiseBuffer (2, 4096, 77u);
+    for (const int keyChannels : { 0, 2, 1 })
     {
-        float left = input.getSample (0, i), right = input.getSample (1, i);
-        engine.processSample (&left, &right);
-        ASSERT_EQ (buffer.getSample (0, i), left) << i;
-        ASSERT_EQ (buffer.getSample (1, i), right) << i;
+        MyTestAudioProcessor processor;
+        processor.setPlayConfigDetails (2, 2, 44100.0, 512);
+        useSettings (processor);
+
+        CompressorCore engine (44100.0f);
+        engine.setInput (0.8f);
+        engine.setAttack (1.0f);
+        engine.setRelease (0.1f);
+        engine.setOutput (0.54f);
+        engine.setRatioPreset (3);
+        engine.setDistortionMode (2);
+        engine.setFilterMode (1);
+
+        auto buffer = noiseBuffer (2, 4096);
+        const auto input = buffer;
+        if (keyChannels == 0)
+            process (processor, buffer);
+        else
+            processor.processBlockWithKey (buffer, key.getReadPointer (0), keyChannels == 2 ? key.getReadPointer (1) : nullptr);
+        for (int i = 0; i < 4096; ++i)
+        {
+            float left = input.getSample (0, i), right = input.getSample (1, i);
+            if (keyChannels == 0)
+                engine.processSample (&left, &right);
+            else
+                engine.processSample (&left, &right, key.getSample (0, i), key.getSample (keyChannels - 1, i));
+            ASSERT_EQ (buffer.getSample (0, i), left) << keyChannels << ", " << i;
+            ASSERT_EQ (buffer.getSample (1, i), right) << keyChannels << ", " << i;
+        }
     }
 }
 
