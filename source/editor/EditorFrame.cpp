@@ -107,6 +107,13 @@ void EditorFrame::mouseDown (const juce::MouseEvent& event)
                                         .withTargetScreenArea (juce::Rectangle<int> (1, 1).withPosition (event.getScreenPosition())));
 }
 
+void EditorFrame::resized()
+{
+    // As the host's own window (LV2), the frame is repainted once its native window has the new
+    // size: the framework's repaint on a resize comes before it.
+    repaint();
+}
+
 void EditorFrame::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xff101010));

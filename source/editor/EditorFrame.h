@@ -52,6 +52,7 @@ public:
     juce::PopupMenu createZoomMenu();
 
     void paint (juce::Graphics& g) override;
+    void resized() override;
     void mouseDown (const juce::MouseEvent& event) override;
 
 private:

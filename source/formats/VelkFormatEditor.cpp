@@ -46,6 +46,13 @@ void VelkFormatEditor::childBoundsChanged (juce::Component* child)
         setSize (frame->getWidth(), frame->getHeight());
 }
 
+void VelkFormatEditor::parentSizeChanged()
+{
+    // The host's view has grown (or shrunk) around the window: the framework repainted before its
+    // native window had the new size, so the part the zoom adds is painted now.
+    repaint();
+}
+
 bool VelkFormatEditor::hostTookSize() const
 {
     // A VST3 host that agrees sizes the view before resizeView returns.

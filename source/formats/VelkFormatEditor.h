@@ -32,6 +32,7 @@ public:
 private:
     void timerCallback() override;
     void childBoundsChanged (juce::Component* child) override;
+    void parentSizeChanged() override;
 
     /** Whether the host took the frame's new size (which this window has taken): false when a
         VST3 host keeps its view as it was. */
