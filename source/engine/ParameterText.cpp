@@ -1,7 +1,7 @@
 #include "ParameterText.h"
 
 #include "CompressorCore.h"
-#include "ParameterTable.h"
+#include "FormatParameterTable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -83,7 +83,10 @@ int positionForText (const ParameterInfo& info, std::string_view text)
 
 std::string displayText (int index, float value)
 {
-    const auto& info = parameterInfo (index);
+    const auto* row = formatParameterInfo (index);
+    if (row == nullptr)
+        return {};
+    const auto& info = *row;
     switch (info.format)
     {
         case DisplayFormat::attackTime:
@@ -105,7 +108,10 @@ std::string displayText (int index, float value)
 
 float valueForText (int index, std::string_view text)
 {
-    const auto& info = parameterInfo (index);
+    const auto* row = formatParameterInfo (index);
+    if (row == nullptr)
+        return 0.0f;
+    const auto& info = *row;
     if (info.isSwitch())
     {
         const int position = positionForText (info, text);
@@ -127,10 +133,11 @@ float valueForText (int index, std::string_view text)
 
 const char* positionCaption (int index, float value) noexcept
 {
-    if (! isParameterIndex (index) || ! parameterInfo (index).isSwitch())
+    const auto* row = formatParameterInfo (index);
+    if (row == nullptr || ! row->isSwitch())
         return nullptr;
 
-    const auto& info = parameterInfo (index);
+    const auto& info = *row;
     const int position = CompressorCore::truncateToInt (value) - info.firstPosition;
     return position >= 0 && position < info.numPositions ? info.captions[position] : nullptr;
 }

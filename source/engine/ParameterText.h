@@ -11,7 +11,7 @@
 namespace velk
 {
 /**
-    The display text of parameter index (0 to 8) at a stored value: three decimals ("0.500");
+    The display text of parameter index (0 to 8, or a format's own from 9 on) at a stored value: three decimals ("0.500");
     Attack as milliseconds with two decimals ("300.00 ms"); Release as whole milliseconds, or
     whole seconds from one second up (" 300 ms", "   2 sec"); numbers padded to four characters.
 */

@@ -17,7 +17,8 @@ FormatParameter::FormatParameter (const velk::ParameterInfo& parameterInfo, RawV
 
 const char* FormatParameter::identifierFor (int index) noexcept
 {
-    return velk::isParameterIndex (index) ? velk::parameterInfo (index).id : "";
+    const auto* info = velk::formatParameterInfo (index);
+    return info != nullptr ? info->id : "";
 }
 
 float FormatParameter::normalizedFor (float rawValue) const noexcept

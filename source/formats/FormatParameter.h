@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ParameterTable.h"
+#include "FormatParameterTable.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -21,7 +21,7 @@ public:
 
     FormatParameter (const velk::ParameterInfo& info, RawValueCallback onRawValue);
 
-    /** The stable identifier hosts store: "input", "attack", ... "gc". */
+    /** The stable identifier hosts store: "input", "attack", ... "gc", "sidechain". */
     static const char* identifierFor (int index) noexcept;
 
     /** The normalized value that shows a raw value: a continuous value clamped to 0..1; for a

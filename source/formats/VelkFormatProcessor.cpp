@@ -2,23 +2,68 @@
 
 #include "VelkFormatEditor.h"
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+
 // The inner processor's parameters are the framework's index-based ones, which it marks
 // deprecated; the VST 2.4 module depends on them as they are.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
+namespace
+{
+/** The element that carries what the processor's block does not hold, after that block. */
+constexpr const char* formatStateTag = "VELKFormats";
+
+/** A float as the shortest text that reads back as the same float, in any locale. */
+juce::String exactText (float value)
+{
+    char text[32] {};
+    const auto result = std::to_chars (text, text + sizeof text - 1, value);
+    return juce::String (text, (size_t) (result.ptr - text));
+}
+
+/** The text's float, or nothing when it is not one (or not finite). */
+std::optional<float> exactValue (const juce::String& text)
+{
+    float value = 0.0f;
+    const auto utf8 = text.toStdString();
+    const auto result = std::from_chars (utf8.data(), utf8.data() + utf8.size(), value);
+    if (result.ec != std::errc() || result.ptr != utf8.data() + utf8.size() || ! std::isfinite (value))
+        return std::nullopt;
+    return value;
+}
+
+/** The length of the processor's block at the start of a state (its wrapping: magic number,
+    length, text, a zero byte), or the whole size where it is no such block. */
+int leadingBlockSize (const void* data, int sizeInBytes)
+{
+    if (sizeInBytes < 9)
+        return sizeInBytes;
+    const auto length = (juce::int64) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    return length >= 0 && length + 9 <= sizeInBytes ? (int) length + 9 : sizeInBytes;
+}
+} // namespace
+
 VelkFormatProcessor::VelkFormatProcessor()
     : juce::AudioProcessor (BusesProperties()
                                 .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)
+                                .withInput ("Sidechain", juce::AudioChannelSet::stereo(), false)),
       inner (std::make_unique<MyTestAudioProcessor>())
 {
-    for (const auto& info : velk::parameterTable)
+    for (int index = 0; index < velk::numFormatParameters; ++index)
     {
-        auto parameter = std::make_unique<FormatParameter> (info, [this] (int index, float rawValue)
-                                                            { handOn (index, rawValue); });
-        parameters[(size_t) info.index] = parameter.get();
+        auto parameter = std::make_unique<FormatParameter> (*velk::formatParameterInfo (index), [this] (int i, float rawValue)
+                                                            { handOn (i, rawValue); });
+        parameters[(size_t) index] = parameter.get();
         addParameter (parameter.release());
     }
+
+    // The standalone application has its two key inputs from the start.
+    if (wrapperType == wrapperType_Standalone)
+        if (auto* sidechain = getBus (true, 1))
+            sidechain->enable();
 
     showInnerValues();
     inner->addListener (this);
@@ -38,7 +83,7 @@ const juce::String VelkFormatProcessor::getName() const
 void VelkFormatProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
     const juce::ScopedLock lock (inner->getCallbackLock());
-    inner->setPlayConfigDetails (getTotalNumInputChannels(), getTotalNumOutputChannels(), sampleRate, samplesPerBlock);
+    inner->setPlayConfigDetails (getMainBusNumInputChannels(), getMainBusNumOutputChannels(), sampleRate, samplesPerBlock);
     inner->prepareToPlay (sampleRate, samplesPerBlock);
 }
 
@@ -50,21 +95,55 @@ void VelkFormatProcessor::releaseResources()
 
 bool VelkFormatProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
-    // Mono in to mono out, or stereo in to stereo out.
+    // Mono in to mono out, or stereo in to stereo out; the key off, mono or stereo.
     const auto in = layouts.getMainInputChannelSet(), out = layouts.getMainOutputChannelSet();
-    return in == out && (in == juce::AudioChannelSet::mono() || in == juce::AudioChannelSet::stereo());
+    const auto key = layouts.inputBuses.size() > 1 ? layouts.getChannelSet (true, 1) : juce::AudioChannelSet::disabled();
+    const auto monoOrStereo = [] (const juce::AudioChannelSet& set)
+    { return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo(); };
+    return in == out && monoOrStereo (in) && (key.isDisabled() || monoOrStereo (key));
 }
 
-void VelkFormatProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+void VelkFormatProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     const juce::ScopedLock lock (inner->getCallbackLock());
-    inner->processBlock (buffer, midiMessages);
+    processMain (buffer);
+}
+
+void VelkFormatProcessor::processMain (juce::AudioBuffer<float>& buffer)
+{
+    // The main bus in place; the key bus, where there is one, after it.
+    auto main = getBusBuffer (buffer, true, 0);
+    if (! usesExternalKey())
+    {
+        juce::MidiBuffer noMidi;
+        inner->processBlock (main, noMidi);
+        return;
+    }
+
+    auto* keyBus = getBus (true, 1);
+    if (keyBus != nullptr && keyBus->isEnabled() && keyBus->getNumberOfChannels() > 0)
+    {
+        const auto key = getBusBuffer (buffer, true, 1);
+        inner->processBlockWithKey (main, key.getReadPointer (0), key.getNumChannels() > 1 ? key.getReadPointer (1) : nullptr);
+        return;
+    }
+
+    // No key connected: the compressor hears silence, a piece at a time.
+    static constexpr float silence[512] {};
+    const int numSamples = main.getNumSamples();
+    for (int start = 0; start < numSamples; start += (int) std::size (silence))
+    {
+        juce::AudioBuffer<float> piece (main.getArrayOfWritePointers(), main.getNumChannels(), start,
+                                        juce::jmin ((int) std::size (silence), numSamples - start));
+        inner->processBlockWithKey (piece, silence, nullptr);
+    }
 }
 
 void VelkFormatProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
     const juce::ScopedLock lock (inner->getCallbackLock());
-    inner->processBlockBypassed (buffer, midiMessages);
+    auto main = getBusBuffer (buffer, true, 0);
+    inner->processBlockBypassed (main, midiMessages);
 }
 
 void VelkFormatProcessor::setNonRealtime (bool isNonRealtime) noexcept
@@ -86,26 +165,51 @@ juce::AudioProcessorEditor* VelkFormatProcessor::createEditor()
 //==============================================================================
 void VelkFormatProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    // The processor's block, as the VST 2.4 module saves it, then what it does not hold.
     inner->getStateInformation (destData);
+    juce::XmlElement formats (formatStateTag);
+    formats.setAttribute ("gc", exactText (inner->getParameter (velk::gcParameter)));
+    formats.setAttribute ("sidechain", usesExternalKey() ? 1 : 0);
+    juce::MemoryBlock trailer;
+    copyXmlToBinary (formats, trailer);
+    destData.append (trailer.getData(), trailer.getSize());
 }
 
 void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    inner->setStateInformation (data, sizeInBytes);
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    const int blockSize = leadingBlockSize (data, sizeInBytes);
+    inner->setStateInformation (data, blockSize);
+
+    // An older state has no trailer: Sidechain Internal, Gc as it is.
+    const auto formats = getXmlFromBinary (juce::addBytesToPointer (data, blockSize), sizeInBytes - blockSize);
+    const bool hasTrailer = formats != nullptr && formats->hasTagName (formatStateTag);
+    if (hasTrailer)
+        if (const auto gc = exactValue (formats->getStringAttribute ("gc")))
+            inner->setParameter (velk::gcParameter, *gc);
+    externalKey.store (hasTrailer && formats->getIntAttribute ("sidechain") == 1, std::memory_order_relaxed);
     showInnerValues();
 }
 
 //==============================================================================
 void VelkFormatProcessor::handOn (int index, float rawValue)
 {
-    inner->setParameter (index, rawValue);
+    if (index == velk::sidechainParameter)
+        externalKey.store (rawValue >= 0.5f, std::memory_order_relaxed);
+    else
+        inner->setParameter (index, rawValue);
     hostWrote.store (true, std::memory_order_relaxed);
 }
 
 void VelkFormatProcessor::showInnerValues()
 {
     for (auto* parameter : parameters)
-        parameter->showRawValue (inner->getParameter (parameter->getIndex()));
+    {
+        const int index = parameter->getIndex();
+        parameter->showRawValue (index == velk::sidechainParameter ? (usesExternalKey() ? 1.0f : 0.0f) : inner->getParameter (index));
+    }
 }
 
 void VelkFormatProcessor::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)

@@ -10,16 +10,22 @@
 #include <memory>
 
 /**
-    VELK as the VST3, LV2 and standalone formats see it: owns a MyTestAudioProcessor (which the
+    VELK as the VST3 and standalone formats see it: owns a MyTestAudioProcessor (which the
     VST 2.4 module uses directly) and presents its nine parameters as FormatParameter objects with
-    stable identifiers, the switches as choices of their captions.
+    stable identifiers, the switches as choices of their captions, and the formats' own Sidechain
+    switch after them.
+
+    A second input bus, "Sidechain" (stereo, mono accepted, off by default; on in the standalone
+    application), carries the key. With Sidechain External the key drives the compressor, and
+    with the bus off it hears silence: no gain reduction.
 
     A value the host sets reaches the inner processor as the engine's raw value; the editor's
     moves reach the host as begin/set/end gestures; a restored state shows each raw value as the
     nearest the host can show and writes nothing back. Audio runs under the inner processor's
     callback lock; rate, block size, bypass, non-real-time mode and state are forwarded. The
     state is the inner processor's own block, so a setting saved in any format restores in any
-    other.
+    other; after it come the values that block does not hold (Gc and Sidechain), which older
+    states lack (they restore with Sidechain Internal).
 */
 class VelkFormatProcessor : public juce::AudioProcessor,
                             private juce::AudioProcessorListener
@@ -62,11 +68,16 @@ public:
     /** True once after the host has written a value since the last call (any thread). */
     bool takeHostWrites() noexcept { return hostWrote.exchange (false, std::memory_order_relaxed); }
 
-    /** The parameter object of index 0 to 8. */
+    /** The parameter object of index 0 to 9. */
     FormatParameter& getFormatParameter (int index) noexcept { return *parameters[(size_t) index]; }
+
+    /** True when the key input drives the compressor (Sidechain External). */
+    bool usesExternalKey() const noexcept { return externalKey.load (std::memory_order_relaxed); }
 
 private:
     void handOn (int index, float rawValue);
+    /** The main bus through the inner processor, with the key bus where Sidechain is External. */
+    void processMain (juce::AudioBuffer<float>& buffer);
     void showInnerValues();
 
     // juce::AudioProcessorListener, for the editor's writes and gestures on the inner processor.
@@ -76,8 +87,9 @@ private:
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
 
     std::unique_ptr<MyTestAudioProcessor> inner;
-    std::array<FormatParameter*, velk::numParameters> parameters {};
+    std::array<FormatParameter*, velk::numFormatParameters> parameters {};
     std::atomic<bool> hostWrote { false };
+    std::atomic<bool> externalKey { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelkFormatProcessor)
 };

@@ -4,7 +4,7 @@
 
 #include "EngineMirror.h"
 #include "FormatHost.h"
-#include "ParameterTable.h"
+#include "FormatParameterTable.h"
 #include "VstHost.h"
 
 #include <cstring>
@@ -18,8 +18,8 @@ constexpr int blockSize = 512;
 
 // The parameter numbers VST3 hosts store in projects and automation, derived from the string
 // identifiers: they must never change.
-const char* const vst3Numbers[velk::numParameters] = { "100358090", "740224584", "1090594823", "1141971201", "108285963",
-                                                       "589459613", "872991608", "1356185701", "3292" };
+const char* const vst3Numbers[velk::numFormatParameters] = { "100358090", "740224584", "1090594823", "1141971201", "108285963",
+                                                             "589459613", "872991608", "1356185701", "3292", "302364618" };
 
 juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instance, const char* name)
 {
@@ -33,7 +33,7 @@ juce::AudioProcessorParameter* findParameter (juce::AudioPluginInstance& instanc
 /** The normalized value of a switch's position. */
 float positionValue (int index, int position)
 {
-    return (float) position / (float) (velk::parameterInfo (index).numPositions - 1);
+    return (float) position / (float) (velk::formatParameterInfo (index)->numPositions - 1);
 }
 
 /** A setting as normalized values for the formats and as raw values for the engine. */
@@ -100,7 +100,8 @@ std::vector<std::vector<float>> render (juce::AudioPluginInstance& instance, con
 
 /** The same through the engine: a block of silence at the defaults, then the setting. The order
     matters: Limit keeps the knee width of the preset the engine had before. */
-std::vector<std::vector<float>> renderEngine (const Setting& setting, const std::vector<std::vector<float>>& input)
+std::vector<std::vector<float>> renderEngine (const Setting& setting, const std::vector<std::vector<float>>& input,
+                                              const std::vector<std::vector<float>>& key = {})
 {
     EngineMirror mirror ((float) rate);
     const bool stereo = input.size() == 2;
@@ -115,7 +116,11 @@ std::vector<std::vector<float>> renderEngine (const Setting& setting, const std:
 
     auto output = input;
     for (size_t i = 0; i < input[0].size(); ++i)
-        mirror.processFrame (&output[0][i], stereo ? &output[1][i] : nullptr);
+    {
+        // A mono key feeds both sides.
+        const float keyPair[] = { key.empty() ? 0.0f : key[0][i], key.empty() ? 0.0f : key.back()[i] };
+        mirror.processFrame (&output[0][i], stereo ? &output[1][i] : nullptr, key.empty() ? nullptr : keyPair);
+    }
     return output;
 }
 
@@ -170,7 +175,7 @@ class FormatTest : public ::testing::TestWithParam<Format>
 } // namespace
 
 //==============================================================================
-TEST_P (FormatTest, ReportsNameLatencyTailAndTheNineParameters)
+TEST_P (FormatTest, ReportsNameLatencyTailTheParametersAndTheKeyBus)
 {
     auto instance = load (GetParam());
     ASSERT_NE (instance, nullptr);
@@ -184,10 +189,16 @@ TEST_P (FormatTest, ReportsNameLatencyTailAndTheNineParameters)
     for (auto* parameter : instance->getParameters())
         if (parameter != instance->getBypassParameter())
             ++count;
-    EXPECT_EQ (count, velk::numParameters);
+    EXPECT_EQ (count, velk::numFormatParameters);
 
-    for (const auto& info : velk::parameterTable)
+    // The key input: a second input bus, off until a host routes a key to it.
+    ASSERT_EQ (instance->getBusCount (true), 2);
+    EXPECT_EQ (instance->getBus (true, 1)->getName(), "Sidechain");
+    EXPECT_FALSE (instance->getBus (true, 1)->isEnabled());
+
+    for (int index = 0; index < velk::numFormatParameters; ++index)
     {
+        const auto& info = *velk::formatParameterInfo (index);
         auto* parameter = findParameter (*instance, info.name);
         ASSERT_NE (parameter, nullptr);
         const auto id = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameter)->getParameterID();
@@ -346,11 +357,13 @@ TEST (Vst3Format, MonoInMonoOutIsTheEnginesMonoPath)
 
     juce::AudioProcessor::BusesLayout mono;
     mono.inputBuses.add (juce::AudioChannelSet::mono());
+    mono.inputBuses.add (juce::AudioChannelSet::disabled());
     mono.outputBuses.add (juce::AudioChannelSet::mono());
     ASSERT_TRUE (instance->setBusesLayout (mono));
 
     juce::AudioProcessor::BusesLayout surround;
     surround.inputBuses.add (juce::AudioChannelSet::create5point1());
+    surround.inputBuses.add (juce::AudioChannelSet::disabled());
     surround.outputBuses.add (juce::AudioChannelSet::create5point1());
     EXPECT_FALSE (instance->checkBusesLayoutSupported (surround));
 
@@ -373,5 +386,53 @@ TEST (Vst3Format, TheHostsBypassPassesAudioThrough)
     bypass->setValueNotifyingHost (1.0f);
     const std::vector<std::vector<float>> input = { programme (4096, 4), programme (4096, 5) };
     expectIdentical (input, render (*instance, input), "VST3 bypassed");
+    instance->releaseResources();
+}
+
+TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsGcAndSidechain)
+{
+    const Setting setting { "keyed", { { 4, positionValue (4, 2) }, { 0, 0.9f }, { 1, 0.2f }, { 6, positionValue (6, 1) } } };
+    const std::vector<std::vector<float>> audio = { programme (12000, 5), programme (12000, 6) };
+    const std::vector<std::vector<float>> key = { programme (12000, 7), programme (12000, 8) }, silence (2, std::vector<float> (12000));
+
+    // External with the key bus off: the compressor hears silence.
+    auto instance = load (Format::vst3);
+    ASSERT_NE (instance, nullptr);
+    instance->prepareToPlay (rate, blockSize);
+    findParameter (*instance, "Sidechain")->setValueNotifyingHost (1.0f);
+    expectIdentical (renderEngine (setting, audio, silence), render (*instance, audio, setting), "External, no key");
+
+    // The bus on, stereo or mono: the key drives the compressor.
+    for (const auto& keySet : { juce::AudioChannelSet::stereo(), juce::AudioChannelSet::mono() })
+    {
+        auto keyed = load (Format::vst3);
+        ASSERT_NE (keyed, nullptr);
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (juce::AudioChannelSet::stereo());
+        layout.inputBuses.add (keySet);
+        layout.outputBuses.add (juce::AudioChannelSet::stereo());
+        ASSERT_TRUE (keyed->setBusesLayout (layout));
+        keyed->prepareToPlay (rate, blockSize);
+        findParameter (*keyed, "Sidechain")->setValueNotifyingHost (1.0f);
+        auto input = audio;
+        const std::vector<std::vector<float>> keyChannels (key.begin(), key.begin() + keySet.size());
+        input.insert (input.end(), keyChannels.begin(), keyChannels.end());
+        auto output = render (*keyed, input, setting);
+        output.resize (2);
+        expectIdentical (renderEngine (setting, audio, keyChannels), output, "key " + keySet.getDescription().toStdString());
+        keyed->releaseResources();
+    }
+
+    // Gc and Sidechain come back after a save and a restore, after the module's own block.
+    findParameter (*instance, "Gc")->setValueNotifyingHost (0.2f);
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    juce::MemoryBlock state;
+    instance->getStateInformation (state);
+    auto restored = load (Format::vst3);
+    ASSERT_NE (restored, nullptr);
+    restored->setStateInformation (state.getData(), (int) state.getSize());
+    pumpMessages (100);
+    EXPECT_FLOAT_EQ (findParameter (*restored, "Gc")->getValue(), 0.2f);
+    EXPECT_EQ (findParameter (*restored, "Sidechain")->getValue(), 1.0f);
     instance->releaseResources();
 }

@@ -19,10 +19,14 @@ public:
 
     void set (int index, float value) { engine.applyParameter (index, value); }
 
-    /** One frame in place; right is null for a mono frame. */
-    void processFrame (float* left, float* right)
+    /** One frame in place; right is null for a mono frame. key, where given, points to the
+        external key's two samples. */
+    void processFrame (float* left, float* right, const float* key = nullptr)
     {
-        if (right != nullptr)
+        float copy = *left;
+        if (key != nullptr)
+            engine.processSample (left, right != nullptr ? right : &copy, key[0], key[1]);
+        else if (right != nullptr)
             engine.processSample (left, right);
         else
             engine.processMonoSample (left);
