@@ -86,6 +86,7 @@ Lv2PluginBinding::Lv2PluginBinding (const lv2ports::Layout& portLayout, double r
         sampleRate = rate;
 
     scratch.setSize (layout.channels, maxFrames);
+    keyScratch.setSize (layout.channels, maxFrames);
     processor->setPlayConfigDetails (layout.channels, layout.channels, sampleRate, maxFrames);
     processor->prepareToPlay (sampleRate, maxFrames);
 }
@@ -142,6 +143,8 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
 
     const auto* enabledPort = port (layout.enabled());
     const bool enabled = enabledPort == nullptr || *enabledPort > 0.5f;
+    const auto* sidechainPort = port (layout.sidechain());
+    const bool external = sidechainPort != nullptr && *sidechainPort >= 0.5f;
 
     for (std::uint32_t start = 0; start < numFrames; start += (std::uint32_t) maxFrames)
     {
@@ -158,12 +161,25 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
                 block.clear (channel, 0, length);
         }
 
+        if (external)
+        {
+            for (int channel = 0; channel < layout.channels; ++channel)
+            {
+                if (const auto* key = port (layout.keyIn (channel)))
+                    keyScratch.copyFrom (channel, 0, key + start, length);
+                else
+                    keyScratch.clear (channel, 0, length);
+            }
+        }
+
         {
             const juce::ScopedLock lock (processor->getCallbackLock());
-            if (enabled)
-                processor->processBlock (block, noMidi);
-            else
+            if (! enabled)
                 processor->processBlockBypassed (block, noMidi);
+            else if (external)
+                processor->processBlockWithKey (block, keyScratch.getReadPointer (0), layout.channels > 1 ? keyScratch.getReadPointer (1) : nullptr);
+            else
+                processor->processBlock (block, noMidi);
         }
 
         for (int channel = 0; channel < layout.channels; ++channel)

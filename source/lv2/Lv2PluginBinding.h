@@ -14,7 +14,9 @@
     Each block reads the nine parameter ports and sends each value that differs from the one it
     last applied through the processor's setter, so a port's value always wins; then it runs the
     same block callback as the other formats, under the processor's callback lock, and writes the
-    meters (the block's largest gain reduction, a clip indicator held for a second).
+    meters (the block's largest gain reduction, a clip indicator held for a second). With the
+    Sidechain port at External, the key inputs drive the compressor; a key input the host leaves
+    unconnected is silence.
 
     The host keeps the settings as its port values; the binding keeps no state of its own.
 */
@@ -53,7 +55,7 @@ private:
     std::array<float, velk::numParameters> appliedValues {}, storedValues {};
     bool anyApplied = false;
 
-    juce::AudioBuffer<float> scratch;
+    juce::AudioBuffer<float> scratch, keyScratch;
     juce::MidiBuffer noMidi;
     std::uint32_t lastClipCount = 0;
     int clipHoldFrames = 0;

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "ParameterTable.h"
+#include "FormatParameterTable.h"
 
 /**
     The ports of VELK's LV2 plug-ins, in index order: the audio inputs, the audio outputs, the
     nine parameters (symbols their stable identifiers), the host's bypass switch (lv2:enabled),
-    the latency (always 0), the block's largest gain reduction and the clip indicator. The stereo
-    plug-in has two audio ports each way, the mono one one. The binding and the generator of the
-    plug-ins' descriptions both read this.
+    the latency (always 0), the block's largest gain reduction and the clip indicator; then,
+    added later and so after them, the Sidechain switch and the key's audio inputs (optional
+    connections). The stereo plug-in has two audio ports each way and two key inputs, the mono
+    one one of each. The binding and the generator of the plug-ins' descriptions both read this.
 */
 namespace lv2ports
 {
@@ -22,7 +23,9 @@ struct Layout
     constexpr int latency() const noexcept { return enabled() + 1; }
     constexpr int gainReduction() const noexcept { return enabled() + 2; }
     constexpr int clip() const noexcept { return enabled() + 3; }
-    constexpr int numPorts() const noexcept { return enabled() + 4; }
+    constexpr int sidechain() const noexcept { return enabled() + 4; }
+    constexpr int keyIn (int channel) const noexcept { return enabled() + 5 + channel; }
+    constexpr int numPorts() const noexcept { return keyIn (channels); }
 };
 
 inline constexpr Layout stereo { 2 }, mono { 1 };

@@ -1,13 +1,14 @@
 // The LV2 bundle as LV2 hosts load it: through lilv, from the built bundle's folder.
 
 #include "EngineMirror.h"
+#include "FormatParameterTable.h"
 #include "HostWindow.h"
 #include "ModuleHost.h"
-#include "ParameterTable.h"
 #include "TestSignals.h"
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
@@ -34,11 +35,13 @@ constexpr int blockSize = 512;
 constexpr const char* stereoUri = "https://velk.example/lv2/velk";
 
 // The port symbols hosts store in sessions and presets: they must never change.
-const char* const symbols[velk::numParameters] = { "input", "attack", "release", "output", "ratio", "distortion", "filter", "wetDry", "gc" };
+const char* const symbols[velk::numFormatParameters] = { "input", "attack", "release", "output", "ratio",
+                                                         "distortion", "filter", "wetDry", "gc", "sidechain" };
 
 using Audio = std::vector<std::vector<float>>;
 
-const LilvPlugin* pluginOf (bool stereo)
+/** The host's world, with the built bundle loaded. */
+LilvWorld* lv2World()
 {
     static LilvWorld* const world = []
     {
@@ -48,6 +51,12 @@ const LilvPlugin* pluginOf (bool stereo)
         lilv_node_free (bundle);
         return newWorld;
     }();
+    return world;
+}
+
+const LilvPlugin* pluginOf (bool stereo)
+{
+    auto* world = lv2World();
     auto* uri = lilv_new_uri (world, stereo ? stereoUri : "https://velk.example/lv2/velk#mono");
     const auto* plugin = lilv_plugins_get_by_uri (lilv_world_get_all_plugins (world), uri);
     lilv_node_free (uri);
@@ -64,7 +73,8 @@ public:
         controls.assign (lilv_plugin_get_num_ports (plugin), 0.0f);
         lilv_plugin_get_port_ranges_float (plugin, nullptr, nullptr, controls.data());
         instance = lilv_plugin_instantiate (plugin, rate, nullptr);
-        for (uint32_t port = 0; port < controls.size(); ++port)
+        // The key inputs, after the controls, stay unconnected until connectKey.
+        for (uint32_t port = 0; port < controls.size() - (uint32_t) channels; ++port)
             lilv_instance_connect_port (instance, port, port < (uint32_t) (2 * channels) ? audio[port].data() : &controls[port]);
         lilv_instance_activate (instance);
     }
@@ -78,6 +88,7 @@ public:
     /** Parameter 0 to 8, then enabled (9); the outputs latency (10), gain reduction (11), clip (12). */
     float& port (int control) { return controls[(size_t) (2 * channels + control)]; }
     void disconnect (int control) { lilv_instance_connect_port (instance, (uint32_t) (2 * channels + control), nullptr); }
+    void connectKey (int channel, float* samples) { lilv_instance_connect_port (instance, (uint32_t) (controls.size() - (size_t) channels + (size_t) channel), samples); }
 
     /** One block through the plug-in, in place. */
     void run (Audio& samples)
@@ -103,7 +114,8 @@ enum Control
     enabledPort = velk::numParameters,
     latencyPort,
     reductionPort,
-    clipPort
+    clipPort,
+    sidechainPort
 };
 
 /** A host opens its own X connection, with Xlib's thread support, before it loads plug-ins. */
@@ -166,15 +178,27 @@ TEST (Lv2, PortsRangesDefaultsAndCaptions)
     {
         const auto* plugin = pluginOf (stereo);
         ASSERT_NE (plugin, nullptr);
-        const uint32_t audioPorts = stereo ? 4 : 2;
-        ASSERT_EQ (lilv_plugin_get_num_ports (plugin), audioPorts + 13);
-
-        std::vector<float> minimum (audioPorts + 13), maximum (minimum.size()), defaults (minimum.size());
-        lilv_plugin_get_port_ranges_float (plugin, minimum.data(), maximum.data(), defaults.data());
-        for (const auto& info : velk::parameterTable)
+        // The audio, the controls, then the key inputs, optional and marked as a sidechain.
+        const uint32_t audioPorts = stereo ? 4 : 2, keyPorts = audioPorts / 2;
+        ASSERT_EQ (lilv_plugin_get_num_ports (plugin), audioPorts + 14 + keyPorts);
+        auto* world = lv2World();
+        auto* sideChain = lilv_new_uri (world, LV2_CORE_PREFIX "isSideChain");
+        auto* optional = lilv_new_uri (world, LV2_CORE__connectionOptional);
+        for (uint32_t key = 0; key < keyPorts; ++key)
         {
-            const auto* port = lilv_plugin_get_port_by_index (plugin, audioPorts + (uint32_t) info.index);
-            const auto index = audioPorts + (size_t) info.index;
+            const auto* port = lilv_plugin_get_port_by_index (plugin, audioPorts + 14 + key);
+            EXPECT_TRUE (lilv_port_has_property (plugin, port, sideChain) && lilv_port_has_property (plugin, port, optional)) << key;
+        }
+        lilv_node_free (sideChain);
+        lilv_node_free (optional);
+
+        std::vector<float> minimum (audioPorts + 14 + keyPorts), maximum (minimum.size()), defaults (minimum.size());
+        lilv_plugin_get_port_ranges_float (plugin, minimum.data(), maximum.data(), defaults.data());
+        for (int parameter = 0; parameter < velk::numFormatParameters; ++parameter)
+        {
+            const auto& info = *velk::formatParameterInfo (parameter);
+            const auto index = audioPorts + (size_t) (parameter < velk::numParameters ? parameter : sidechainPort);
+            const auto* port = lilv_plugin_get_port_by_index (plugin, (uint32_t) index);
             EXPECT_STREQ (lilv_node_as_string (lilv_port_get_symbol (plugin, port)), symbols[info.index]);
             EXPECT_EQ (defaults[index], info.defaultValue) << info.id;
             EXPECT_EQ (minimum[index], info.isSwitch() ? (float) info.firstPosition : 0.0f) << info.id;
@@ -469,4 +493,44 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     XResizeWindow (host.display, host.window, 300, 600);
     XSync (host.display, False);
     fs::remove (settings);
+}
+
+TEST (Lv2, KeyInputsDriveTheCompressorWhenExternal)
+{
+    // Quiet audio with a loud key, stereo and mono; a key left unconnected is silence.
+    for (const bool stereo : { true, false })
+        for (const bool connected : { true, false })
+        {
+            const int channels = stereo ? 2 : 1;
+            Lv2Instance plugin (stereo);
+            plugin.port (velk::ratioParameter) = 3.0f;
+            plugin.port (velk::inputParameter) = 0.9f;
+            plugin.port (sidechainPort) = 1.0f;
+            std::vector<float> key[2] = { std::vector<float> (blockSize), std::vector<float> (blockSize) };
+            for (int channel = 0; connected && channel < channels; ++channel)
+                plugin.connectKey (channel, key[channel].data());
+            EngineMirror mirror ((float) rate);
+            mirror.engine.prepare ((float) rate);
+            for (int index = 0; index < velk::numParameters; ++index)
+                mirror.set (index, plugin.port (index));
+
+            NoiseSource noise (3u), keyNoise (4u);
+            float reduction = 0.0f;
+            for (int block = 0; block < 20; ++block)
+            {
+                for (auto& channel : key)
+                    for (auto& sample : channel)
+                        sample = connected ? 0.9f * keyNoise.next() : 0.0f;
+                auto samples = noiseBlock (noise, 0.05f, channels), expected = samples;
+                for (size_t i = 0; i < blockSize; ++i)
+                {
+                    const float keyPair[] = { key[0][i], key[channels - 1][i] };
+                    mirror.processFrame (&expected[0][i], stereo ? &expected[1][i] : nullptr, keyPair);
+                }
+                plugin.run (samples);
+                ASSERT_EQ (samples, expected) << stereo << ", " << connected << ", block " << block;
+                reduction = std::max (reduction, plugin.port (reductionPort));
+            }
+            EXPECT_EQ (reduction > 1.0f, connected) << stereo;
+        }
 }

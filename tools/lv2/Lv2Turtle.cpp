@@ -29,7 +29,7 @@ constexpr const char* prefixes = R"(@prefix doap:  <http://usefulinc.com/ns/doap
 )";
 
 /** The ports change with this version; the editor's version is the project's. */
-constexpr int lv2MinorVersion = 2, lv2MicroVersion = 0;
+constexpr int lv2MinorVersion = 3, lv2MicroVersion = 0;
 
 std::string number (float value)
 {
@@ -123,11 +123,21 @@ void writePlugin (std::ostream& out, const char* uri, const char* name, const lv
                "            lv2:symbol \"gain_reduction\" ;\n            lv2:name \"Gain reduction\" ;\n"
                "            lv2:minimum 0.0 ;\n            lv2:maximum "
                    + number (lv2ports::maxReductionDb) + " ;\n            units:unit units:db ;\n");
-    writePort (out, layout.clip(), true,
+    writePort (out, layout.clip(), false,
                "            a lv2:OutputPort , lv2:ControlPort ;\n"
                "            lv2:symbol \"clip\" ;\n            lv2:name \"Clip\" ;\n"
                "            lv2:minimum 0 ;\n            lv2:maximum 1 ;\n"
                "            lv2:portProperty lv2:toggled ;\n");
+    writePort (out, layout.sidechain(), false, parameterPort (velk::formatParameterTable[velk::sidechainParameter - velk::numParameters]));
+    for (int channel = 0; channel < layout.channels; ++channel)
+    {
+        std::ostringstream key;
+        key << "            a lv2:AudioPort , lv2:InputPort ;\n"
+            << "            lv2:symbol \"key_" << (layout.channels == 1 ? "mono" : names[channel]) << "\" ;\n"
+            << "            lv2:name \"Sidechain " << (layout.channels == 1 ? "Mono" : names[channel + 2]) << "\" ;\n"
+            << "            lv2:portProperty lv2:isSideChain , lv2:connectionOptional ;\n";
+        writePort (out, layout.keyIn (channel), channel + 1 == layout.channels, key.str());
+    }
     out << "    rdfs:comment \"A compressor with colouring stages.\" .\n\n";
 }
 
