@@ -34,14 +34,29 @@ std::optional<float> exactValue (const juce::String& text)
     return value;
 }
 
-/** The length of the processor's block at the start of a state (its wrapping: magic number,
-    length, text, a zero byte), or the whole size where it is no such block. */
+/** The framework's wrapping of an XML text: magic number, length, UTF-8 text, a zero byte. */
+constexpr juce::uint32 xmlMagic = 0x21324356;
+
+/** The length of the processor's block at the start of a state, or the whole size where it is
+    no such block. */
 int leadingBlockSize (const void* data, int sizeInBytes)
 {
-    if (sizeInBytes < 9)
+    if (sizeInBytes < 9 || juce::ByteOrder::littleEndianInt (data) != xmlMagic)
         return sizeInBytes;
     const auto length = (juce::int64) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
     return length >= 0 && length + 9 <= sizeInBytes ? (int) length + 9 : sizeInBytes;
+}
+
+/** The element in a wrapped text, or null where the wrapping, its length or its UTF-8 is damaged. */
+std::unique_ptr<juce::XmlElement> wrappedXml (const void* data, int sizeInBytes)
+{
+    if (sizeInBytes < 9 || juce::ByteOrder::littleEndianInt (data) != xmlMagic)
+        return nullptr;
+    const auto length = (juce::int64) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    const auto* text = static_cast<const char*> (data) + 8;
+    if (length <= 0 || length + 8 > sizeInBytes || ! juce::CharPointer_UTF8::isValidString (text, (int) length))
+        return nullptr;
+    return juce::parseXML (juce::String::fromUTF8 (text, (int) length));
 }
 } // namespace
 
@@ -59,11 +74,6 @@ VelkFormatProcessor::VelkFormatProcessor()
         parameters[(size_t) index] = parameter.get();
         addParameter (parameter.release());
     }
-
-    // The standalone application has its two key inputs from the start.
-    if (wrapperType == wrapperType_Standalone)
-        if (auto* sidechain = getBus (true, 1))
-            sidechain->enable();
 
     showInnerValues();
     inner->addListener (this);
@@ -120,8 +130,10 @@ void VelkFormatProcessor::processMain (juce::AudioBuffer<float>& buffer)
         return;
     }
 
+    // The key's channels follow the main ones, where the host's buffer has them.
     auto* keyBus = getBus (true, 1);
-    if (keyBus != nullptr && keyBus->isEnabled() && keyBus->getNumberOfChannels() > 0)
+    const int keyChannels = keyBus != nullptr && keyBus->isEnabled() ? keyBus->getNumberOfChannels() : 0;
+    if (keyChannels > 0 && buffer.getNumChannels() >= getChannelIndexInProcessBlockBuffer (true, 1, 0) + keyChannels)
     {
         const auto key = getBusBuffer (buffer, true, 1);
         inner->processBlockWithKey (main, key.getReadPointer (0), key.getNumChannels() > 1 ? key.getReadPointer (1) : nullptr);
@@ -184,7 +196,7 @@ void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes
     inner->setStateInformation (data, blockSize);
 
     // An older state has no trailer: Sidechain Internal, Gc as it is.
-    const auto formats = getXmlFromBinary (juce::addBytesToPointer (data, blockSize), sizeInBytes - blockSize);
+    const auto formats = wrappedXml (juce::addBytesToPointer (data, blockSize), sizeInBytes - blockSize);
     const bool hasTrailer = formats != nullptr && formats->hasTagName (formatStateTag);
     if (hasTrailer)
         if (const auto gc = exactValue (formats->getStringAttribute ("gc")))

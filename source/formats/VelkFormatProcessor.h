@@ -15,9 +15,9 @@
     stable identifiers, the switches as choices of their captions, and the formats' own Sidechain
     switch after them.
 
-    A second input bus, "Sidechain" (stereo, mono accepted, off by default; on in the standalone
-    application), carries the key. With Sidechain External the key drives the compressor, and
-    with the bus off it hears silence: no gain reduction.
+    A second input bus, "Sidechain" (stereo, mono accepted, off by default), carries the key.
+    With Sidechain External the key drives the compressor, and with the bus off it hears
+    silence: no gain reduction. (The framework's standalone application keeps the bus off.)
 
     A value the host sets reaches the inner processor as the engine's raw value; the editor's
     moves reach the host as begin/set/end gestures; a restored state shows each raw value as the

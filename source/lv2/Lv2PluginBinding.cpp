@@ -145,6 +145,8 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
     const bool enabled = enabledPort == nullptr || *enabledPort > 0.5f;
     const auto* sidechainPort = port (layout.sidechain());
     const bool external = sidechainPort != nullptr && *sidechainPort >= 0.5f;
+    // A stereo plug-in whose host connects the left key input alone takes it as a mono key.
+    const bool monoKey = layout.channels == 1 || (port (layout.keyIn (1)) == nullptr && port (layout.keyIn (0)) != nullptr);
 
     for (std::uint32_t start = 0; start < numFrames; start += (std::uint32_t) maxFrames)
     {
@@ -177,7 +179,7 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
             if (! enabled)
                 processor->processBlockBypassed (block, noMidi);
             else if (external)
-                processor->processBlockWithKey (block, keyScratch.getReadPointer (0), layout.channels > 1 ? keyScratch.getReadPointer (1) : nullptr);
+                processor->processBlockWithKey (block, keyScratch.getReadPointer (0), monoKey ? nullptr : keyScratch.getReadPointer (1));
             else
                 processor->processBlock (block, noMidi);
         }

@@ -16,7 +16,7 @@
     same block callback as the other formats, under the processor's callback lock, and writes the
     meters (the block's largest gain reduction, a clip indicator held for a second). With the
     Sidechain port at External, the key inputs drive the compressor; a key input the host leaves
-    unconnected is silence.
+    unconnected is silence, except that the left one alone is a mono key for both sides.
 
     The host keeps the settings as its port values; the binding keeps no state of its own.
 */

@@ -128,7 +128,31 @@ TEST_F (FormatProcessorTest, RestoredRawValuesAreShownNotChanged)
     EXPECT_EQ (processor.getInner().getParameter (velk::inputParameter), 1.5f);
     juce::MemoryBlock saved;
     processor.getStateInformation (saved);
-    EXPECT_EQ (juce::MemoryBlock (saved.getData(), juce::jmin (saved.getSize(), block.getSize())), block);
+    ASSERT_GT (saved.getSize(), block.getSize()) << "the formats' values follow the block";
+    EXPECT_EQ (juce::MemoryBlock (saved.getData(), block.getSize()), block);
+
+    // A damaged trailer (cut short, a length beyond the data, text that is not UTF-8) restores
+    // the block and Sidechain Internal.
+    processor.getFormatParameter (velk::sidechainParameter).setValueNotifyingHost (1.0f);
+    juce::MemoryBlock withSidechain;
+    processor.getStateInformation (withSidechain);
+    for (const int damage : { 0, 1, 2 })
+    {
+        auto damaged = withSidechain;
+        auto* trailer = static_cast<char*> (damaged.getData()) + block.getSize();
+        if (damage == 0)
+            damaged.setSize (block.getSize() + 12);
+        else if (damage == 1)
+            trailer[5] = 0x7f;
+        else
+            trailer[10] = (char) 0xf8;
+        processor.getFormatParameter (velk::sidechainParameter).setValueNotifyingHost (1.0f);
+        processor.setStateInformation (damaged.getData(), (int) damaged.getSize());
+        EXPECT_FALSE (processor.usesExternalKey()) << damage;
+        EXPECT_EQ (processor.getInner().getParameter (velk::distortionParameter), 2.9f) << damage;
+    }
+    processor.setStateInformation (withSidechain.getData(), (int) withSidechain.getSize());
+    EXPECT_TRUE (processor.usesExternalKey());
 }
 
 TEST_F (FormatProcessorTest, AnEditorOpenedAfterARestoreShowsThePositionsTheEngineRuns)
