@@ -33,24 +33,14 @@ velk_hide_symbols (velk_engine)
 #===================================================================================================
 # The editor's images, compiled in as byte arrays: each at its own size and at twice it (the
 # "_2x" ones, decoded only when the editor is first drawn above its own size).
-juce_add_binary_data (velk_resources
-    HEADER_NAME BinaryData.h
-    NAMESPACE BinaryData
-    SOURCES
-        ${PROJECT_SOURCE_DIR}/resources/VELKBodyBG.png
-        ${PROJECT_SOURCE_DIR}/resources/bigKnob101.png
-        ${PROJECT_SOURCE_DIR}/resources/myRatioBtn.png
-        ${PROJECT_SOURCE_DIR}/resources/Dist.png
-        ${PROJECT_SOURCE_DIR}/resources/Hpf.png
-        ${PROJECT_SOURCE_DIR}/resources/bmp00132.png
-        ${PROJECT_SOURCE_DIR}/resources/meter11_1.png
-        ${PROJECT_SOURCE_DIR}/resources/VELKBodyBG_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/bigKnob101_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/myRatioBtn_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/Dist_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/Hpf_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/bmp00132_2x.png
-        ${PROJECT_SOURCE_DIR}/resources/meter11_1_2x.png)
+set (VELK_IMAGES VELKBodyBG bigKnob101 myRatioBtn Dist Hpf bmp00132 meter11_1)
+set (velkImageFiles)
+foreach (size "" _2x)
+    foreach (image ${VELK_IMAGES})
+        list (APPEND velkImageFiles ${PROJECT_SOURCE_DIR}/resources/${image}${size}.png)
+    endforeach()
+endforeach()
+juce_add_binary_data (velk_resources HEADER_NAME BinaryData.h NAMESPACE BinaryData SOURCES ${velkImageFiles})
 velk_hide_symbols (velk_resources)
 
 #===================================================================================================
