@@ -37,26 +37,23 @@ std::optional<float> exactValue (const juce::String& text)
 /** The framework's wrapping of an XML text: magic number, length, UTF-8 text, a zero byte. */
 constexpr juce::uint32 xmlMagic = 0x21324356;
 
-/** The length of the processor's block at the start of a state, or the whole size where it is
-    no such block. */
-int leadingBlockSize (const void* data, int sizeInBytes)
+/** The length of the text in a wrapping that the data holds whole, or -1. */
+int wrappedTextLength (const void* data, int sizeInBytes)
 {
     if (sizeInBytes < 9 || juce::ByteOrder::littleEndianInt (data) != xmlMagic)
-        return sizeInBytes;
+        return -1;
     const auto length = (juce::int64) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
-    return length >= 0 && length + 9 <= sizeInBytes ? (int) length + 9 : sizeInBytes;
+    return length >= 0 && length + 9 <= sizeInBytes ? (int) length : -1;
 }
 
 /** The element in a wrapped text, or null where the wrapping, its length or its UTF-8 is damaged. */
 std::unique_ptr<juce::XmlElement> wrappedXml (const void* data, int sizeInBytes)
 {
-    if (sizeInBytes < 9 || juce::ByteOrder::littleEndianInt (data) != xmlMagic)
-        return nullptr;
-    const auto length = (juce::int64) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    const int length = wrappedTextLength (data, sizeInBytes);
     const auto* text = static_cast<const char*> (data) + 8;
-    if (length <= 0 || length + 8 > sizeInBytes || ! juce::CharPointer_UTF8::isValidString (text, (int) length))
+    if (length <= 0 || ! juce::CharPointer_UTF8::isValidString (text, length))
         return nullptr;
-    return juce::parseXML (juce::String::fromUTF8 (text, (int) length));
+    return juce::parseXML (juce::String::fromUTF8 (text, length));
 }
 } // namespace
 
@@ -192,7 +189,9 @@ void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    const int blockSize = leadingBlockSize (data, sizeInBytes);
+    // The processor's block first (the whole data where it is no such block).
+    const int textLength = wrappedTextLength (data, sizeInBytes);
+    const int blockSize = textLength >= 0 ? textLength + 9 : sizeInBytes;
     inner->setStateInformation (data, blockSize);
 
     // An older state has no trailer: Sidechain Internal, Gc as it is.
