@@ -24,48 +24,41 @@ class FormatEditorTest : public ::testing::TestWithParam<Format>
 {
 };
 
-/** A top-level window titled name, searched depth first, or 0. */
-Window findWindow (Display* display, Window window, const char* name)
-{
-    // The title's bytes, whatever their encoding (the framework writes UTF-8).
-    XTextProperty title {};
-    if (XGetWMName (display, window, &title) != 0 && title.value != nullptr)
-    {
-        const bool matches = title.nitems == std::strlen (name) && std::memcmp (title.value, name, title.nitems) == 0;
-        XFree (title.value);
-        if (matches)
-            return window;
-    }
-
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int numChildren = 0;
-    Window found = 0;
-    if (XQueryTree (display, window, &root, &parent, &children, &numChildren) != 0)
-    {
-        for (unsigned int i = 0; i < numChildren && found == 0; ++i)
-            found = findWindow (display, children[i], name);
-        if (children != nullptr)
-            XFree (children);
-    }
-    return found;
-}
-
-/** The deepest window of this size under `window`, or 0. */
-Window findWindowOfSize (Display* display, Window window, int width, int height)
+/** The deepest window under `window` (itself included) that matches, or 0. */
+Window findWindow (Display* display, Window window, const std::function<bool (Window)>& matches)
 {
     Window root = 0, parent = 0, *children = nullptr, found = 0;
     unsigned int numChildren = 0;
     if (XQueryTree (display, window, &root, &parent, &children, &numChildren) != 0)
     {
         for (unsigned int i = 0; i < numChildren && found == 0; ++i)
-            found = findWindowOfSize (display, children[i], width, height);
+            found = findWindow (display, children[i], matches);
         if (children != nullptr)
             XFree (children);
     }
-    XWindowAttributes attributes {};
-    if (found == 0 && XGetWindowAttributes (display, window, &attributes) != 0 && attributes.width == width && attributes.height == height)
-        found = window;
-    return found;
+    return found != 0 || ! matches (window) ? found : window;
+}
+
+/** A window titled name (the title's bytes, whatever their encoding: the framework writes UTF-8). */
+Window findWindow (Display* display, const char* name)
+{
+    return findWindow (display, DefaultRootWindow (display), [&] (Window window)
+                       {
+                           XTextProperty title {};
+                           if (XGetWMName (display, window, &title) == 0 || title.value == nullptr)
+                               return false;
+                           const bool matches = title.nitems == std::strlen (name) && std::memcmp (title.value, name, title.nitems) == 0;
+                           XFree (title.value);
+                           return matches; });
+}
+
+/** The deepest window of this size under `window`, or 0. */
+Window findWindowOfSize (Display* display, Window window, int width, int height)
+{
+    return findWindow (display, window, [&] (Window candidate)
+                       {
+                           XWindowAttributes attributes {};
+                           return XGetWindowAttributes (display, candidate, &attributes) != 0 && attributes.width == width && attributes.height == height; });
 }
 
 /** Asks a window to close, as a window manager does when the user clicks its close button. */
@@ -226,7 +219,7 @@ TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowC
     for (int attempt = 0; attempt < 200 && window == 0 && app.isRunning(); ++attempt)
     {
         std::this_thread::sleep_for (std::chrono::milliseconds (50));
-        window = findWindow (display, DefaultRootWindow (display), "VELK");
+        window = findWindow (display, "VELK");
     }
     ASSERT_NE (window, 0u) << "the application showed no window titled VELK";
 
