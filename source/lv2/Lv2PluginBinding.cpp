@@ -3,7 +3,7 @@
 
 #include "VelkVersion.h"
 
-#include <juce_audio_plugin_client/utility/juce_LinuxMessageThread.h>
+#include "PluginFramework.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,13 +12,6 @@
 // The processor's parameters are the framework's index-based ones, which it marks deprecated;
 // LV2 ports are index-based too.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-
-/** The framework's GUI support, and its message thread while no editor is open. */
-struct Lv2PluginBinding::Framework
-{
-    juce::ScopedJuceInitialiser_GUI initialiser;
-    juce::SharedResourcePointer<juce::MessageThread> messageThread;
-};
 
 namespace
 {
@@ -70,7 +63,7 @@ const LV2_Descriptor* Lv2PluginBinding::descriptor (std::uint32_t index) noexcep
 }
 
 Lv2PluginBinding::Lv2PluginBinding (const lv2ports::Layout& portLayout, double rate)
-    : framework (std::make_unique<Framework>()),
+    : framework (std::make_unique<PluginFramework>()),
       layout (portLayout)
 {
     {

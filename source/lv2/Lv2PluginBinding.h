@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+struct PluginFramework;
+
 /**
     The LV2 binding: presents VELK's processor to an LV2 host as a plug-in with control ports.
     Each block reads the nine parameter ports and sends each value that differs from the one it
@@ -40,13 +42,11 @@ public:
     static constexpr int maxFrames = 8192;
 
 private:
-    struct Framework;
-
     void applyPortValues() noexcept;
     void writeMeters (int numFrames) noexcept;
     float* port (int index) const noexcept { return ports[(size_t) index]; }
 
-    std::unique_ptr<Framework> framework; // first in, last out
+    std::unique_ptr<PluginFramework> framework; // first in, last out
     const lv2ports::Layout layout;
     std::unique_ptr<MyTestAudioProcessor> processor;
     double sampleRate = 44100.0;

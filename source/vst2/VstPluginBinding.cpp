@@ -6,7 +6,7 @@
 #include "HostedEditor.h"
 #include "MyTestAudioProcessorEditor.h"
 
-#include <juce_audio_plugin_client/utility/juce_LinuxMessageThread.h>
+#include "PluginFramework.h"
 
 #include <cstring>
 
@@ -15,13 +15,6 @@
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 using namespace vst2;
-
-/** The framework's GUI support, and its message thread while no editor is open. */
-struct VstPluginBinding::Framework
-{
-    juce::ScopedJuceInitialiser_GUI initialiser;
-    juce::SharedResourcePointer<juce::MessageThread> messageThread;
-};
 
 namespace
 {
@@ -78,7 +71,7 @@ vst2::AEffect* VstPluginBinding::createEffect (vst2::audioMasterCallback host)
 }
 
 VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host, std::unique_ptr<juce::AudioProcessor> newProcessor)
-    : framework (std::make_unique<Framework>()),
+    : framework (std::make_unique<PluginFramework>()),
       hostCallback (host),
       processor (std::move (newProcessor))
 {

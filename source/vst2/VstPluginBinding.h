@@ -10,6 +10,8 @@
 
 class HostedEditor;
 
+struct PluginFramework;
+
 /**
     The VST 2.4 binding: presents one processor to a host as an effect record, answers the
     host's dispatcher requests, runs processReplacing under the processor's callback lock, routes
@@ -36,8 +38,6 @@ public:
     static constexpr vst2::VstInt32 versionNumber = velk::version::number;
 
 private:
-    struct Framework;
-
     static VstPluginBinding* bindingOf (vst2::AEffect* effect) noexcept;
     static vst2::VstIntPtr dispatcherCallback (vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
     static void processReplacingCallback (vst2::AEffect*, float** inputs, float** outputs, vst2::VstInt32 numFrames);
@@ -66,7 +66,7 @@ private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
 
-    std::unique_ptr<Framework> framework; // first in, last out
+    std::unique_ptr<PluginFramework> framework; // first in, last out
     vst2::audioMasterCallback hostCallback;
     std::unique_ptr<juce::AudioProcessor> processor;
     std::unique_ptr<HostedEditor> editor;
