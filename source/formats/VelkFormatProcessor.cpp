@@ -55,13 +55,22 @@ std::unique_ptr<juce::XmlElement> wrappedXml (const void* data, int sizeInBytes)
         return nullptr;
     return juce::parseXML (juce::String::fromUTF8 (text, length));
 }
+
+/** The standalone app plays the main buses alone, so there the main input has the key's two
+    channels after the audio's. */
+constexpr int standaloneInputChannels = 4;
 } // namespace
 
-VelkFormatProcessor::VelkFormatProcessor()
-    : juce::AudioProcessor (BusesProperties()
-                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)
-                                .withInput ("Sidechain", juce::AudioChannelSet::stereo(), false)),
+juce::AudioProcessor::BusesProperties VelkFormatProcessor::busesFor (WrapperType format)
+{
+    const auto stereo = juce::AudioChannelSet::stereo();
+    const auto input = format == wrapperType_Standalone ? juce::AudioChannelSet::discreteChannels (standaloneInputChannels) : stereo;
+    return BusesProperties().withInput ("Input", input, true).withOutput ("Output", stereo, true).withInput ("Sidechain", stereo, false);
+}
+
+VelkFormatProcessor::VelkFormatProcessor (WrapperType format)
+    : juce::AudioProcessor (busesFor (format)),
+      keyOnMainInput (format == wrapperType_Standalone),
       inner (std::make_unique<MyTestAudioProcessor>())
 {
     for (int index = 0; index < velk::numFormatParameters; ++index)
@@ -90,7 +99,7 @@ const juce::String VelkFormatProcessor::getName() const
 void VelkFormatProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
     const juce::ScopedLock lock (inner->getCallbackLock());
-    inner->setPlayConfigDetails (getMainBusNumInputChannels(), getMainBusNumOutputChannels(), sampleRate, samplesPerBlock);
+    inner->setPlayConfigDetails (getMainBusNumOutputChannels(), getMainBusNumOutputChannels(), sampleRate, samplesPerBlock);
     inner->prepareToPlay (sampleRate, samplesPerBlock);
 }
 
@@ -107,6 +116,8 @@ bool VelkFormatProcessor::isBusesLayoutSupported (const BusesLayout& layouts) co
     const auto key = layouts.inputBuses.size() > 1 ? layouts.getChannelSet (true, 1) : juce::AudioChannelSet::disabled();
     const auto monoOrStereo = [] (const juce::AudioChannelSet& set)
     { return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo(); };
+    if (keyOnMainInput && in.size() == standaloneInputChannels && out == juce::AudioChannelSet::stereo())
+        return true;
     return in == out && monoOrStereo (in) && (key.isDisabled() || monoOrStereo (key));
 }
 
@@ -120,9 +131,19 @@ void VelkFormatProcessor::processMain (juce::AudioBuffer<float>& buffer)
 {
     // The main bus in place; the key bus, where there is one, after it.
     auto main = getBusBuffer (buffer, true, 0);
+    const int numSamples = main.getNumSamples();
+    if (main.getNumChannels() == standaloneInputChannels)
+    {
+        // The standalone app's input: the audio, then the key.
+        juce::AudioBuffer<float> audio (main.getArrayOfWritePointers(), 2, numSamples);
+        if (usesExternalKey())
+            inner->processBlockWithKey (audio, main.getReadPointer (2), main.getReadPointer (3));
+        else
+            inner->processBlock (audio, noMidi);
+        return;
+    }
     if (! usesExternalKey())
     {
-        juce::MidiBuffer noMidi;
         inner->processBlock (main, noMidi);
         return;
     }
@@ -139,7 +160,6 @@ void VelkFormatProcessor::processMain (juce::AudioBuffer<float>& buffer)
 
     // No key connected: the compressor hears silence, a piece at a time.
     static constexpr float silence[512] {};
-    const int numSamples = main.getNumSamples();
     for (int start = 0; start < numSamples; start += (int) std::size (silence))
     {
         juce::AudioBuffer<float> piece (main.getArrayOfWritePointers(), main.getNumChannels(), start,
@@ -179,6 +199,7 @@ void VelkFormatProcessor::getStateInformation (juce::MemoryBlock& destData)
     juce::XmlElement formats (formatStateTag);
     formats.setAttribute ("gc", exactText (inner->getParameter (velk::gcParameter)));
     formats.setAttribute ("sidechain", usesExternalKey() ? 1 : 0);
+    formats.setAttribute ("program", getCurrentProgram());
     juce::MemoryBlock trailer;
     copyXmlToBinary (formats, trailer);
     destData.append (trailer.getData(), trailer.getSize());
@@ -201,7 +222,40 @@ void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes
         if (const auto gc = exactValue (formats->getStringAttribute ("gc")))
             inner->setParameter (velk::gcParameter, *gc);
     externalKey.store (hasTrailer && formats->getIntAttribute ("sidechain") == 1, std::memory_order_relaxed);
+    const int program = hasTrailer ? formats->getIntAttribute ("program") : 0;
+    currentProgram.store (juce::isPositiveAndBelow (program, velk::numFactoryPresets) ? program : 0, std::memory_order_relaxed);
     showInnerValues();
+}
+
+//==============================================================================
+const juce::String VelkFormatProcessor::getProgramName (int index)
+{
+    return juce::isPositiveAndBelow (index, velk::numFactoryPresets) ? velk::factoryPresets[index].name : "";
+}
+
+void VelkFormatProcessor::setCurrentProgram (int index)
+{
+    if (! juce::isPositiveAndBelow (index, velk::numFactoryPresets))
+        return;
+
+    velk::applyFactoryPreset (
+        velk::factoryPresets[index], [this] (int i, float value)
+        { i == velk::sidechainParameter ? externalKey.store (value >= 0.5f, std::memory_order_relaxed) : inner->setParameter (i, value); },
+        [this]
+        { inner->setLimitFromApproach(); });
+    currentProgram.store (index, std::memory_order_relaxed);
+
+    // The host hears of each value that changed, as a gesture of its own.
+    for (auto* parameter : parameters)
+    {
+        const float rawValue = currentRawValue (parameter->getIndex());
+        if (parameter->normalizedFor (rawValue) == parameter->getValue())
+            continue;
+        parameter->beginChangeGesture();
+        parameter->showRawValue (rawValue);
+        parameter->endChangeGesture();
+    }
+    updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withProgramChanged (true));
 }
 
 //==============================================================================
@@ -217,10 +271,14 @@ void VelkFormatProcessor::handOn (int index, float rawValue)
 void VelkFormatProcessor::showInnerValues()
 {
     for (auto* parameter : parameters)
-    {
-        const int index = parameter->getIndex();
-        parameter->showRawValue (index == velk::sidechainParameter ? (usesExternalKey() ? 1.0f : 0.0f) : inner->getParameter (index));
-    }
+        parameter->showRawValue (currentRawValue (parameter->getIndex()));
+}
+
+float VelkFormatProcessor::currentRawValue (int index)
+{
+    if (index == velk::sidechainParameter)
+        return usesExternalKey() ? 1.0f : 0.0f;
+    return inner->getParameter (index);
 }
 
 void VelkFormatProcessor::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)

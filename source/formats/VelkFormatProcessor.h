@@ -31,7 +31,8 @@ class VelkFormatProcessor : public juce::AudioProcessor,
                             private juce::AudioProcessorListener
 {
 public:
-    VelkFormatProcessor();
+    /** The format decides the buses: the standalone app's main input has four channels. */
+    explicit VelkFormatProcessor (WrapperType format = juce::PluginHostType::getPluginLoadedAs());
     ~VelkFormatProcessor() override;
 
     //==============================================================================
@@ -52,10 +53,13 @@ public:
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
 
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return "Default"; }
+    /** The factory presets. Choosing one writes its values and tells the host of each value
+        that changed; the state keeps which was chosen last, so that a host which restores the
+        program after the state does not write the preset over the saved values. */
+    int getNumPrograms() override { return velk::numFactoryPresets; }
+    int getCurrentProgram() override { return currentProgram.load (std::memory_order_relaxed); }
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
     void changeProgramName (int, const juce::String&) override {}
 
     void getStateInformation (juce::MemoryBlock& destData) override;
@@ -75,10 +79,13 @@ public:
     bool usesExternalKey() const noexcept { return externalKey.load (std::memory_order_relaxed); }
 
 private:
+    static BusesProperties busesFor (WrapperType format);
     void handOn (int index, float rawValue);
     /** The main bus through the inner processor, with the key bus where Sidechain is External. */
     void processMain (juce::AudioBuffer<float>& buffer);
     void showInnerValues();
+    /** The raw value of index 0 to 9 as the processor holds it now. */
+    float currentRawValue (int index);
 
     // juce::AudioProcessorListener, for the editor's writes and gestures on the inner processor.
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
@@ -86,10 +93,13 @@ private:
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
 
+    const bool keyOnMainInput;
     std::unique_ptr<MyTestAudioProcessor> inner;
     std::array<FormatParameter*, velk::numFormatParameters> parameters {};
     std::atomic<bool> hostWrote { false };
     std::atomic<bool> externalKey { false };
+    std::atomic<int> currentProgram { 0 };
+    juce::MidiBuffer noMidi;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelkFormatProcessor)
 };

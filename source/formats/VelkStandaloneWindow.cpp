@@ -33,6 +33,21 @@ void VelkStandaloneWindow::buttonClicked (juce::Button*)
     menu.addItem (3, TRANS ("Load a saved state..."));
     menu.addSeparator();
     menu.addItem (4, TRANS ("Reset to default state"));
+    if (auto* processor = getAudioProcessor())
+    {
+        // The factory presets.
+        juce::PopupMenu presets;
+        for (int index = 0; index < processor->getNumPrograms(); ++index)
+        {
+            juce::PopupMenu::Item item (processor->getProgramName (index));
+            item.setTicked (index == processor->getCurrentProgram());
+            item.setAction ([processor, index]
+                            { processor->setCurrentProgram (index); });
+            presets.addItem (item);
+        }
+        menu.addSeparator();
+        menu.addSubMenu ("Presets", presets);
+    }
     if (auto* frame = getFrame())
     {
         menu.addSeparator();

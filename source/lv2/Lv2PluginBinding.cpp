@@ -114,7 +114,8 @@ void Lv2PluginBinding::applyPortValues() noexcept
     // An unconnected port reads as its default. The setter stores a value that is not a number
     // as 0, so nothing a port holds makes the output non-finite for good. A stored value that
     // has moved since (the editor writes the processor as it tells the host) gets the port's
-    // value back: the port always wins.
+    // value back: the port always wins. Limit is reached as a preset reaches it (from 20:1),
+    // since the host keeps only the port values: a session then sounds as it was saved.
     for (int index = 0; index < velk::numParameters; ++index)
     {
         const auto* valuePort = port (layout.parameter (index));
@@ -123,7 +124,10 @@ void Lv2PluginBinding::applyPortValues() noexcept
         if (! anyApplied || ! sameBits (value, appliedValues[slot]) || ! sameBits (processor->getParameter (index), storedValues[slot]))
         {
             appliedValues[slot] = value;
-            processor->setParameter (index, value);
+            if (index == velk::ratioParameter && MyTestAudioProcessor::truncateToInt (value) == (int) velk::limitPosition)
+                processor->setLimitFromApproach();
+            else
+                processor->setParameter (index, value);
             storedValues[slot] = processor->getParameter (index);
         }
     }

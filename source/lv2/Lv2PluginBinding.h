@@ -20,7 +20,9 @@ struct PluginFramework;
     Sidechain port at External, the key inputs drive the compressor; a key input the host leaves
     unconnected is silence, except that the left one alone is a mono key for both sides.
 
-    The host keeps the settings as its port values; the binding keeps no state of its own.
+    The host keeps the settings as its port values; the binding keeps no state of its own. So
+    that the values alone give the sound, Ratio Limit is always reached from 20:1, as the
+    factory presets (preset files in the bundle) reach it.
 */
 class Lv2PluginBinding
 {

@@ -167,13 +167,36 @@ void MyTestAudioProcessor::setParameter (int index, float newValue)
 
     // Ratio is stored as its preset number; every other value as received.
     value->store (index == velk::ratioParameter ? (float) CompressorCore::truncateToInt (newValue) : newValue, relaxed);
+    if (index == velk::ratioParameter)
+        limitFromApproach.store (false, relaxed);
     engine->applyParameter (index, newValue);
+}
+
+void MyTestAudioProcessor::setLimitFromApproach()
+{
+    const juce::ScopedLock lock (getCallbackLock());
+    setParameter (velk::ratioParameter, velk::limitPosition);
+    reachLimitFromApproach();
+    limitFromApproach.store (true, relaxed);
+}
+
+void MyTestAudioProcessor::reachLimitFromApproach() noexcept
+{
+    // What two samples would do: 20:1 and its calibration, then Limit and its threshold.
+    engine->applyParameter (velk::ratioParameter, velk::limitApproachPosition);
+    engine->calibrate();
+    engine->applyParameter (velk::ratioParameter, velk::limitPosition);
+    engine->calibrate();
 }
 
 void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
 {
     for (int index = 0; index < velk::numParameters; ++index)
         engine->applyParameter (index, storedValue (index)->load (relaxed));
+
+    // A Limit reached from 20:1 is reached that way again after the engine's fresh set-up.
+    if (limitFromApproach.load (relaxed))
+        reachLimitFromApproach();
 }
 
 //==============================================================================

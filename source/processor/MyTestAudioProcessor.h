@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CompressorCore.h"
+#include "FactoryPresetTable.h"
 #include "ParameterTable.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -91,14 +92,23 @@ public:
         space, 0 when there is none; a text that reads as NaN or infinity restores as 0. */
     static float savedValue (const juce::String& text);
 
+    /** Sets Ratio to Limit as a preset does, so that it sounds the same whatever came before:
+        Limit keeps the knee width and make-up gain of the ratio before it, and this reaches it
+        from 20:1 (no knee), with one calibration under the callback lock that gives 20:1's
+        make-up for the Input value as it stands. Until Ratio is written again, a new sample
+        rate (which sets the engine up afresh) reaches Limit the same way. */
+    void setLimitFromApproach();
+
     /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 
 private:
     void process (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight);
     void sendAllParametersToEngine() noexcept;
+    void reachLimitFromApproach() noexcept;
 
     float lastSampleRate = 44100.0f;
+    std::atomic<bool> limitFromApproach { false };
     std::unique_ptr<CompressorCore> engine;
     static constexpr float defaultOf (velk::ParameterIndex index) noexcept { return velk::parameterInfo (index).defaultValue; }
 

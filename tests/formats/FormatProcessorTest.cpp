@@ -235,6 +235,86 @@ TEST_F (FormatProcessorTest, ReportsNoLatencyNoTailAndMonoOrStereo)
         layout.inputBuses.getReference (1) = key;
         EXPECT_EQ (processor.checkBusesLayoutSupported (layout), key.size() <= 2) << key.getDescription();
     }
+
+    // The standalone app's main input has the key on its third and fourth channels.
+    // The app's player asks for as many channels as the device has open.
+    VelkFormatProcessor standalone (juce::AudioProcessor::wrapperType_Standalone);
+    EXPECT_EQ (standalone.getMainBusNumInputChannels(), 4);
+    const juce::AudioProcessor::BusesLayout withKey { { juce::AudioChannelSet::discreteChannels (4), juce::AudioChannelSet::disabled() },
+                                                      { juce::AudioChannelSet::stereo() } };
+    EXPECT_FALSE (processor.checkBusesLayoutSupported (withKey));
+    for (const int deviceInputs : { 2, 4 })
+    {
+        standalone.setPlayConfigDetails (deviceInputs, 2, 48000.0, 256);
+        EXPECT_EQ (standalone.getMainBusNumInputChannels(), deviceInputs);
+    }
+    standalone.prepareToPlay (48000.0, 256);
+    standalone.getFormatParameter (velk::sidechainParameter).setValue (1.0f);
+    standalone.getFormatParameter (velk::ratioParameter).setValue (1.0f); // Limit
+    standalone.getFormatParameter (velk::attackParameter).setValue (0.01f);
+    juce::AudioBuffer<float> buffer (4, 256);
+    buffer.clear();
+    for (int i = 0; i < 256; ++i)
+        buffer.setSample (2 + i % 2, i, 0.9f); // a loud key, silent audio
+    juce::MidiBuffer midi;
+    standalone.processBlock (buffer, midi);
+    EXPECT_LT (standalone.getInner().getEngine().takeSmallestGain(), 0.5f);
+}
+
+TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHostWhatChanged)
+{
+    // What decides a preset's sound once it is chosen after another (with audio before and
+    // after): every value, and the calibration Limit would otherwise inherit.
+    const auto chosenAfter = [] (int before, int preset, double laterRate)
+    {
+        VelkFormatProcessor format;
+        format.prepareToPlay (48000.0, 64);
+        juce::AudioBuffer<float> buffer (2, 64);
+        const auto play = [&]
+        {
+            for (int channel = 0; channel < 2; ++channel)
+                for (int i = 0; i < 64; ++i)
+                    buffer.setSample (channel, i, 0.8f * std::sin (0.05f * (float) (i + 7 * channel)));
+            juce::MidiBuffer midi;
+            format.processBlock (buffer, midi);
+        };
+        format.setCurrentProgram (before);
+        play();
+        format.setCurrentProgram (preset);
+        play();
+
+        format.prepareToPlay (laterRate, 64); // a new rate sets the engine up afresh
+        play();
+        const auto& engine = format.getInner().getEngine();
+        std::vector<float> result { engine.kneeDb.load(), engine.thresholdDb, engine.makeupGain, (float) engine.limiter.load(),
+                                    (float) format.getCurrentProgram() };
+        for (int index = 0; index < velk::numFormatParameters; ++index)
+            result.push_back (format.getFormatParameter (index).getValue());
+        return result;
+    };
+
+    for (int preset = 0; preset < velk::numFactoryPresets; ++preset)
+    {
+        const auto& values = velk::factoryPresets[preset].values;
+        const auto fresh = chosenAfter (0, preset, 48000.0);
+        for (int index = 0; index < velk::numFormatParameters; ++index)
+            EXPECT_EQ (fresh[5 + (size_t) index], processor.getFormatParameter (index).normalizedFor (values[index])) << preset << " " << index;
+        for (int before = 0; before < velk::numFactoryPresets; ++before)
+            EXPECT_EQ (chosenAfter (before, preset, 44100.0), fresh) << velk::factoryPresets[before].name << " then " << velk::factoryPresets[preset].name;
+    }
+
+    // The limiter reaches Limit from 20:1: no knee, 20:1's make-up for its Input (0.5).
+    const int limiter = 5;
+    ASSERT_EQ (velk::factoryPresets[limiter].values[velk::ratioParameter], velk::limitPosition);
+    const auto limited = chosenAfter (4, limiter, 44100.0); // after the 17 dB knee of 8:1
+    EXPECT_EQ (limited[0], 0.0f);
+    EXPECT_EQ (limited[1], -18.34f);
+    EXPECT_EQ (limited[2], 2.706f);
+
+    // The host hears of the values that changed, each as a gesture, and of nothing else.
+    hostLog.events.clear();
+    processor.setCurrentProgram (9); // Rumble Removal: the defaults but Filter HP and Output 0.5
+    EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6");
 }
 
 // Run again under the thread checker: a host writing values on its own thread while the audio

@@ -3,8 +3,8 @@
 // bit for bit against the engine.
 
 #include "EngineMirror.h"
+#include "FactoryPresetTable.h"
 #include "FormatHost.h"
-#include "FormatParameterTable.h"
 #include "VstHost.h"
 
 #include <cstring>
@@ -185,9 +185,10 @@ TEST_P (FormatTest, ReportsNameLatencyTailTheParametersAndTheKeyBus)
     EXPECT_EQ (instance->getTailLengthSeconds(), 0.0);
     EXPECT_FALSE (instance->acceptsMidi());
 
+    // Ten parameters, beside the host's bypass and, in VST3, the factory presets' program.
     int count = 0;
     for (auto* parameter : instance->getParameters())
-        if (parameter != instance->getBypassParameter())
+        if (parameter != instance->getBypassParameter() && parameter->getName (64) != "Program")
             ++count;
     EXPECT_EQ (count, velk::numFormatParameters);
 
@@ -389,7 +390,7 @@ TEST (Vst3Format, TheHostsBypassPassesAudioThrough)
     instance->releaseResources();
 }
 
-TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsGcAndSidechain)
+TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSidechain)
 {
     const Setting setting { "keyed", { { 4, positionValue (4, 2) }, { 0, 0.9f }, { 1, 0.2f }, { 6, positionValue (6, 1) } } };
     const std::vector<std::vector<float>> audio = { programme (12000, 5), programme (12000, 6) };
@@ -423,8 +424,18 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsGcAndSidechain)
         keyed->releaseResources();
     }
 
-    // Gc and Sidechain come back after a save and a restore, after the module's own block.
+    // A program's values reach the state; Gc and Sidechain come back after a save and a
+    // restore, after the module's own block. (This host hears of the plug-in's own changes only
+    // through a restore: the plug-in tells hosts from its own message thread or, from another
+    // thread, with the next block's output changes, which this host does not read.)
+    const int limiter = 5;
+    EXPECT_EQ (instance->getProgramName (limiter), velk::factoryPresets[limiter].name);
+    instance->setCurrentProgram (limiter);
+    pumpMessages (100);
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    pumpMessages (100);
     findParameter (*instance, "Gc")->setValueNotifyingHost (0.2f);
+    findParameter (*instance, "Sidechain")->setValueNotifyingHost (1.0f);
     render (*instance, { std::vector<float> (64), std::vector<float> (64) });
     juce::MemoryBlock state;
     instance->getStateInformation (state);
@@ -432,7 +443,22 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsGcAndSidechain)
     ASSERT_NE (restored, nullptr);
     restored->setStateInformation (state.getData(), (int) state.getSize());
     pumpMessages (100);
-    EXPECT_FLOAT_EQ (findParameter (*restored, "Gc")->getValue(), 0.2f);
-    EXPECT_EQ (findParameter (*restored, "Sidechain")->getValue(), 1.0f);
+    for (int index = 0; index < velk::numFormatParameters; ++index)
+    {
+        const auto& info = *velk::formatParameterInfo (index);
+        const float value = index == velk::gcParameter ? 0.2f : index == velk::sidechainParameter ? 1.0f
+                                                                                                  : velk::factoryPresets[limiter].values[index];
+        EXPECT_FLOAT_EQ (findParameter (*restored, info.name)->getValue(),
+                         info.isSwitch() ? positionValue (index, (int) value - info.firstPosition) : value)
+            << info.name;
+    }
+
+    // A host that sets the program again after the restore writes nothing over the saved values.
+    EXPECT_EQ (restored->getCurrentProgram(), limiter);
+    restored->setCurrentProgram (limiter);
+    pumpMessages (100);
+    juce::MemoryBlock stateAgain;
+    restored->getStateInformation (stateAgain);
+    EXPECT_EQ (stateAgain, state);
     instance->releaseResources();
 }

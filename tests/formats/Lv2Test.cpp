@@ -255,6 +255,8 @@ TEST (Lv2, EverySwitchPositionAndTheKeyRenderAsTheEngine)
             mirror.engine.prepare ((float) rate);
             for (int index = 0; index < velk::numParameters; ++index)
                 mirror.set (index, plugin.port (index));
+            if (plugin.port (velk::ratioParameter) == velk::limitPosition)
+                mirror.setLimitFromApproach();
 
             NoiseSource noise (7u), keyNoise (4u);
             float reduction = 0.0f;

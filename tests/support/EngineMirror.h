@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CompressorCore.h"
-#include "ParameterTable.h"
+#include "FactoryPresetTable.h"
 
 /**
     An engine given what the plug-in's processor gives it: the nine parameter defaults at first,
@@ -18,6 +18,16 @@ public:
     }
 
     void set (int index, float value) { engine.applyParameter (index, value); }
+
+    /** Ratio Limit as the presets and the LV2 ports reach it: from 20:1, calibrated on the way. */
+    void setLimitFromApproach()
+    {
+        for (const float position : { velk::limitApproachPosition, velk::limitPosition })
+        {
+            set (velk::ratioParameter, position);
+            engine.calibrate();
+        }
+    }
 
     /** One frame in place; right is null for a mono frame. key, where given, points to the
         external key's two samples. */

@@ -3,15 +3,15 @@
 //
 //     velk-lv2-turtle BUNDLE_FOLDER BINARY_NAME
 
+#include "FactoryPresetTable.h"
 #include "Lv2Ports.h"
-#include "ParameterTable.h"
 #include "VelkVersion.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <utility>
 
 namespace
 {
@@ -141,16 +141,32 @@ void writePlugin (std::ostream& out, const char* uri, const char* name, const lv
     out << "    rdfs:comment \"A compressor with colouring stages.\" .\n\n";
 }
 
-void writePreset (std::ostream& out, const char* pluginUri, const char* presetUri)
+/** A preset's URI: the plug-in's, then the preset's name in lower case with dashes (the first,
+    the defaults, keeps the URI it had before there were more). */
+std::string presetUri (const char* pluginUri, int index)
 {
-    out << "<" << presetUri << ">\n"
+    std::string slug;
+    for (const char* c = velk::factoryPresets[index].name; *c != 0; ++c)
+        if (std::isalnum ((unsigned char) *c))
+            slug += (char) std::tolower ((unsigned char) *c);
+        else if (! slug.empty() && slug.back() != '-')
+            slug += '-';
+    const bool mono = std::string (pluginUri) == velk::version::lv2MonoUri;
+    return std::string (velk::version::lv2Uri) + (mono ? "#mono-preset-" : "#preset-") + (index == 0 ? "default" : slug);
+}
+
+void writePreset (std::ostream& out, const char* pluginUri, int index)
+{
+    const auto& preset = velk::factoryPresets[index];
+    out << "<" << presetUri (pluginUri, index) << ">\n"
         << "    a pset:Preset ;\n"
         << "    lv2:appliesTo <" << pluginUri << "> ;\n"
-        << "    rdfs:label \"Default\" ;\n"
+        << "    rdfs:label \"" << preset.name << "\" ;\n"
+        << "    rdfs:comment \"" << preset.purpose << "\" ;\n"
         << "    lv2:port\n";
-    for (const auto& info : velk::parameterTable)
-        out << "        [ lv2:symbol \"" << info.id << "\" ; pset:value " << number (info.defaultValue) << " ]"
-            << (info.index + 1 < velk::numParameters ? " ,\n" : " .\n\n");
+    for (int i = 0; i < velk::numFormatParameters; ++i)
+        out << "        [ lv2:symbol \"" << velk::formatParameterInfo (i)->id << "\" ; pset:value " << number (preset.values[i]) << " ]"
+            << (i + 1 < velk::numFormatParameters ? " ,\n" : " .\n\n");
 }
 
 bool writeFile (const std::string& path, const std::string& text)
@@ -169,16 +185,16 @@ int main (int argc, char** argv)
         return 2;
     }
     const std::string folder (argv[1]), binary (argv[2]);
-    const std::string stereoPreset = std::string (velk::version::lv2Uri) + "#preset-default";
-    const std::string monoPreset = std::string (velk::version::lv2Uri) + "#mono-preset-default";
 
     std::ostringstream manifest;
     manifest << prefixes;
     for (const char* uri : { velk::version::lv2Uri, velk::version::lv2MonoUri })
         manifest << "<" << uri << ">\n    a lv2:Plugin ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
     manifest << "<" << velk::version::lv2UiUri << ">\n    a ui:X11UI ;\n    lv2:binary <" << binary << "> ;\n    rdfs:seeAlso <velk.ttl> .\n\n";
-    for (const auto& [preset, plugin] : { std::pair { stereoPreset, velk::version::lv2Uri }, std::pair { monoPreset, velk::version::lv2MonoUri } })
-        manifest << "<" << preset << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << plugin << "> ;\n    rdfs:seeAlso <presets.ttl> .\n\n";
+    for (const char* plugin : { velk::version::lv2Uri, velk::version::lv2MonoUri })
+        for (int index = 0; index < velk::numFactoryPresets; ++index)
+            manifest << "<" << presetUri (plugin, index) << ">\n    a pset:Preset ;\n    lv2:appliesTo <" << plugin
+                     << "> ;\n    rdfs:seeAlso <presets.ttl> .\n\n";
 
     std::ostringstream plugins;
     plugins << prefixes
@@ -201,8 +217,9 @@ int main (int argc, char** argv)
 
     std::ostringstream presets;
     presets << prefixes;
-    writePreset (presets, velk::version::lv2Uri, stereoPreset.c_str());
-    writePreset (presets, velk::version::lv2MonoUri, monoPreset.c_str());
+    for (const char* plugin : { velk::version::lv2Uri, velk::version::lv2MonoUri })
+        for (int index = 0; index < velk::numFactoryPresets; ++index)
+            writePreset (presets, plugin, index);
 
     const bool written = writeFile (folder + "/manifest.ttl", manifest.str()) && writeFile (folder + "/velk.ttl", plugins.str())
         && writeFile (folder + "/presets.ttl", presets.str());

@@ -8,6 +8,7 @@
 #include "CheckedFileStream.h"
 #include "CompressorCore.h"
 #include "DemoSignal.h"
+#include "FactoryPresetTable.h"
 #include "FlacCheck.h"
 #include "ParameterTable.h"
 #include "ParameterText.h"
@@ -40,6 +41,8 @@ const char* const usage =
     "  --filter F         0..3 or off, schp (sidechain high-pass), hp, scbell (sidechain bell)\n"
     "  --wet/dry V, --gc V  the two stored-only parameters\n"
     "                     (names are case-insensitive; the plug-in's parameter names work too)\n"
+    "  --preset NAME      start from a factory preset (the settings above still apply after it)\n"
+    "  --list-presets     print the factory presets\n"
     "  --state FILE       load a saved state chunk first\n"
     "  --save-state FILE  write the state chunk after the settings are applied\n"
     "  --list             print the nine parameters with their display texts\n"
@@ -66,9 +69,27 @@ struct Options
     std::vector<String> files;
     std::vector<std::pair<int, float>> settings; // parameter index, value in the plug-in's units
     String stateFile, saveStateFile, plotFile, modulePath;
+    int preset = -1; // index in the factory presets, or -1
+    bool limitFromApproach = false; // the preset's Limit, not overridden by --ratio
     int blockSize = 512;
     bool floatOutput = false, list = false;
 };
+
+/** A factory preset by its name, case-insensitive, spaces optional. */
+int presetFor (const String& name)
+{
+    const auto wanted = name.removeCharacters (" ");
+    for (int index = 0; index < velk::numFactoryPresets; ++index)
+        if (wanted.equalsIgnoreCase (String (velk::factoryPresets[index].name).removeCharacters (" ")))
+            return index;
+    throw failure ("no factory preset is named '" + name + "' (see --list-presets)");
+}
+
+void listPresets()
+{
+    for (const auto& preset : velk::factoryPresets)
+        std::printf ("%-18s %s\n", preset.name, preset.purpose);
+}
 
 std::optional<double> parseNumber (const String& text)
 {
@@ -184,6 +205,7 @@ Options parseArguments (int argc, char** argv)
         // clang-format off
         if (lower == "float") { options.floatOutput = true; continue; }
         if (lower == "list") { options.list = true; continue; }
+        if (lower == "list-presets") { listPresets(); std::exit (0); }
         // clang-format on
 
         if (i + 1 >= argc)
@@ -198,6 +220,8 @@ Options parseArguments (int argc, char** argv)
             options.plotFile = value;
         else if (lower == "module")
             options.modulePath = value;
+        else if (lower == "preset")
+            options.preset = presetFor (value);
         else if (lower == "block")
         {
             const auto number = parseNumber (value);
@@ -209,6 +233,17 @@ Options parseArguments (int argc, char** argv)
         {
             options.settings.push_back (parseSetting (name, value));
         }
+    }
+
+    if (options.preset >= 0)
+    {
+        const auto& preset = velk::factoryPresets[options.preset];
+        options.limitFromApproach = preset.values[velk::ratioParameter] == velk::limitPosition;
+        for (auto [index, value] : options.settings)
+            if (index == velk::ratioParameter)
+                options.limitFromApproach = false;
+        if (preset.usesKey())
+            throw failure ("the preset '" + String (preset.name) + "' listens to the key input: give one with --key");
     }
 
     if (options.files.size() > 2)
@@ -472,6 +507,20 @@ Figures render (VstHost& plugin, Source& source, const Destination& destination,
 
     plugin.resume (sampleRate, options.blockSize);
     juce::AudioBuffer<float> input (numChannels, options.blockSize), output (numChannels, options.blockSize);
+
+    // A preset reaches Limit from 20:1: the plug-in calibrates on a sample of silence, which
+    // leaves the rest of a fresh engine as it was, and the watcher does the same.
+    if (options.limitFromApproach)
+    {
+        input.clear();
+        plugin.setParameter (velk::ratioParameter, velk::limitApproachPosition);
+        plugin.process (const_cast<float**> (input.getArrayOfWritePointers()), const_cast<float**> (output.getArrayOfWritePointers()), 1);
+        plugin.setParameter (velk::ratioParameter, velk::limitPosition);
+        float silence[2] {};
+        watcher.applyParameter (velk::ratioParameter, velk::limitApproachPosition);
+        numChannels == 2 ? watcher.processSample (&silence[0], &silence[1]) : watcher.processMonoSample (&silence[0]);
+        watcher.applyParameter (velk::ratioParameter, velk::limitPosition);
+    }
     Figures figures;
 
     for (juce::int64 position = 0; position < source.totalSamples; position += options.blockSize)
@@ -641,6 +690,9 @@ int run (int argc, char** argv)
         const auto* bytes = static_cast<const char*> (state.getData());
         plugin.setChunk (std::vector<char> (bytes, bytes + state.getSize()));
     }
+    if (options.preset >= 0)
+        for (int index = 0; index < velk::numParameters; ++index)
+            plugin.setParameter (index, velk::factoryPresets[options.preset].values[index]);
     for (auto [index, value] : options.settings)
         plugin.setParameter (index, value);
 
