@@ -26,8 +26,10 @@ add_executable (velk-render
     tools/render/VelkRender.cpp
     tools/render/DemoSignal.cpp
     tools/render/FlacCheck.cpp
+    tools/render/Lv2KeyedHost.cpp
     tools/render/RenderPlot.cpp)
-target_include_directories (velk-render PRIVATE tools/render)
-target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host PkgConfig::VELK_CODECS)
+pkg_check_modules (VELK_LILV REQUIRED IMPORTED_TARGET lilv-0)
+target_include_directories (velk-render PRIVATE tools/render source/lv2)
+target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host PkgConfig::VELK_CODECS PkgConfig::VELK_LILV)
 target_compile_options (velk-render PRIVATE ${VELK_WARNINGS})
-add_dependencies (velk-render VELK)
+add_dependencies (velk-render VELK velk_lv2)

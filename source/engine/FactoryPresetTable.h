@@ -35,8 +35,8 @@ inline constexpr FactoryPreset factoryPresets[] = {
     // clang-format off
     //                                                                                           Input  Attack   Release Output  Ratio Dist Filt  Wet/Dry Gc    Sidechain
     { "Default Settings", "The settings of a new instance: 1:1, no compression, the Soft curve",  { 0.5f,  1.0f,    0.1f,   0.54f,  1.0f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f } },
-    { "Gentle Bus Glue",  "2:1, a 4.5 ms attack and a 300 ms release, to hold a mix together", { 0.6f,  0.45f,   0.1f,   0.3f,   2.0f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f } },
-    { "Drum Bus Punch",   "4:1, a 3.5 ms attack lets the hits through; the lows do not pump it",  { 0.7f,  0.35f,   0.04f,  0.15f,  3.0f, 0.0f, 1.0f, 0.5f, 0.5f, 0.0f } },
+    { "Gentle Bus Glue",  "2:1 with a 300 ms release, to hold a mix together", { 0.6f,  0.45f,   0.1f,   0.3f,   2.0f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f } },
+    { "Drum Bus Punch",   "4:1 that lets the hits through; the lows do not pump it",  { 0.7f,  0.35f,   0.04f,  0.15f,  3.0f, 0.0f, 1.0f, 0.5f, 0.5f, 0.0f } },
     { "Vocal Levelling",  "4:1 with a 450 ms release, for an even voice; deaf to low rumble",     { 0.6f,  0.45f,   0.15f,  0.25f,  3.0f, 0.0f, 1.0f, 0.5f, 0.5f, 0.0f } },
     { "Bass Control",     "8:1 over a 17 dB soft knee, to keep a bass line at one level",         { 0.5f,  0.65f,   0.05f,  0.22f,  4.0f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f } },
     { "Limiter",          "Holds the peaks at one level: the fastest attack and a 60 ms release", { 0.5f,  0.00001f, 0.02f, 0.45f,  6.0f, 0.0f, 0.0f, 0.5f, 0.5f, 0.0f } },

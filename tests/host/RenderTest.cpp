@@ -87,16 +87,25 @@ juce::AudioBuffer<float> readAudio (const juce::File& file, double* rate = nullp
     return buffer;
 }
 
-/** The engine given what the plug-in's processor gives it for these settings. */
-juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double rate, const std::vector<std::pair<int, float>>& settings)
+/** The engine given what the plug-in's processor gives it for these settings (Limit reached
+    from 20:1 where limitFromApproach), with the key where there is one: silence after its end. */
+juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double rate, const std::vector<std::pair<int, float>>& settings,
+                                        bool limitFromApproach = false, const juce::AudioBuffer<float>* key = nullptr)
 {
     EngineMirror mirror ((float) rate);
     for (auto [index, value] : settings)
         mirror.set (index, value);
+    if (limitFromApproach)
+        mirror.setLimitFromApproach();
 
     const bool stereo = buffer.getNumChannels() == 2;
     for (int i = 0; i < buffer.getNumSamples(); ++i)
-        mirror.processFrame (buffer.getWritePointer (0) + i, stereo ? buffer.getWritePointer (1) + i : nullptr);
+    {
+        float keyPair[2] {};
+        for (int c = 0; key != nullptr && c < 2 && i < key->getNumSamples(); ++c)
+            keyPair[c] = key->getSample (c % key->getNumChannels(), i);
+        mirror.processFrame (buffer.getWritePointer (0) + i, stereo ? buffer.getWritePointer (1) + i : nullptr, key != nullptr ? keyPair : nullptr);
+    }
     return buffer;
 }
 
@@ -134,6 +143,46 @@ TEST (Render, FloatOutputEqualsTheEngineBitForBit)
             EXPECT_EQ (outputRate, rate);
             EXPECT_TRUE (identical (output, throughEngine (input, rate, values))) << rate << " Hz, " << channels << " channels";
         }
+}
+
+TEST (Render, PresetsAndTheKeyedLv2RenderEqualTheEngineBitForBit)
+{
+    Folder folder;
+    const auto& limiter = velk::factoryPresets[5];
+    ASSERT_EQ (limiter.values[velk::ratioParameter], velk::limitPosition);
+    std::vector<std::pair<int, float>> limiterValues;
+    for (int index = 0; index < velk::numParameters; ++index)
+        limiterValues.push_back ({ index, limiter.values[index] });
+
+    for (int channels : { 1, 2 })
+    {
+        const auto input = noise (channels, 30000, 11u + (std::uint32_t) channels), key = noise (3 - channels, 10000, 5u);
+        ASSERT_TRUE (writeWav (folder.file ("in.wav"), input, 48000.0));
+        ASSERT_TRUE (writeWav (folder.file ("key.wav"), key, 48000.0));
+
+        // The limiter preset through the LV2 build, with a key not listened to or none: Limit
+        // is reached from 20:1.
+        const auto expected = throughEngine (input, 48000.0, limiterValues, true);
+        for (const auto& extra : { juce::StringArray(), juce::StringArray { "--key", folder.path ("key.wav"), "--sidechain", "internal" } })
+        {
+            auto arguments = juce::StringArray { folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "limiter" };
+            arguments.addArray (extra);
+            const auto run = render (arguments);
+            ASSERT_EQ (run.exitCode, 0) << run.output;
+            EXPECT_TRUE (run.output.contains ("LV2 build")) << run.output;
+            EXPECT_FALSE (run.output.contains ("disagreed")) << run.output;
+            EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), expected)) << channels << " " << extra.joinIntoString (" ");
+        }
+
+        // Ducking by a key shorter than the input (a mono key on stereo audio, a stereo key on
+        // mono audio): the key drives the compressor, then silence does.
+        const auto run = render ({ folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "Ducking by Key", "--key", folder.path ("key.wav") });
+        ASSERT_EQ (run.exitCode, 0) << run.output;
+        std::vector<std::pair<int, float>> ducking;
+        for (int index = 0; index < velk::numParameters; ++index)
+            ducking.push_back ({ index, velk::factoryPresets[11].values[index] });
+        EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), throughEngine (input, 48000.0, ducking, false, &key))) << channels;
+    }
 }
 
 TEST (Render, SavedStateGivesTheSameOutputAndBlocksDoNotMatter)
@@ -183,6 +232,8 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
     ASSERT_TRUE (writeWav (folder.file ("in.wav"), noise (2, 2000, 4u), 44100.0));
     folder.file ("text.wav").replaceWithText ("not audio");
     folder.file ("existing.wav").replaceWithText ("keep me");
+    ASSERT_TRUE (writeWav (folder.file ("key48.wav"), noise (1, 2000, 5u), 48000.0));
+    ASSERT_TRUE (writeWav (folder.file ("key3.wav"), noise (3, 2000, 5u), 44100.0));
 
     // clang-format off
     struct Case { juce::StringArray arguments; const char* message; };
@@ -200,6 +251,11 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
         { { folder.path ("in.wav"), folder.path ("in.wav") }, "is the input file" },
         { { folder.path ("in.wav"), folder.path ("out.flac"), "--float" }, "cannot store 32-bit" },
         { { folder.path ("in.wav"), folder.path ("existing.wav"), "--state", folder.path ("missing.bin") }, "cannot read the state file" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--preset", "loud" }, "no factory preset is named 'loud'" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--preset", "ducking by key" }, "listens to the key input" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key48.wav") }, "give a key at the input's rate" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key3.wav") }, "3 channels; mono or stereo only" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("text.wav") }, "cannot read" },
     };
 
     for (const auto& c : cases)
@@ -216,7 +272,7 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
 
     EXPECT_EQ (folder.file ("existing.wav").loadFileAsString(), "keep me");
     EXPECT_EQ (readAudio (folder.file ("in.wav")).getNumSamples(), 2000);
-    EXPECT_EQ (folder.numAllFiles(), 3) << "no temporary files are left behind";
+    EXPECT_EQ (folder.numAllFiles(), 5) << "no temporary files are left behind";
 }
 
 TEST (Render, DamagedInputIsRefusedAndNothingIsWritten)

@@ -10,6 +10,7 @@
 #include "DemoSignal.h"
 #include "FactoryPresetTable.h"
 #include "FlacCheck.h"
+#include "Lv2KeyedHost.h"
 #include "ParameterTable.h"
 #include "ParameterText.h"
 #include "RenderPlot.h"
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <optional>
+#include <type_traits>
 #include <unistd.h>
 
 namespace
@@ -41,7 +43,8 @@ const char* const usage =
     "  --filter F         0..3 or off, schp (sidechain high-pass), hp, scbell (sidechain bell)\n"
     "  --wet/dry V, --gc V  the two stored-only parameters\n"
     "                     (names are case-insensitive; the plug-in's parameter names work too)\n"
-    "  --preset NAME      start from a factory preset (the settings above still apply after it)\n"
+    "  --preset NAME      start from a factory preset (the settings above still apply after it);\n"
+    "                     renders through the LV2 build, which has the presets\n"
     "  --list-presets     print the factory presets\n"
     "  --state FILE       load a saved state chunk first\n"
     "  --save-state FILE  write the state chunk after the settings are applied\n"
@@ -49,7 +52,12 @@ const char* const usage =
     "  --block N          host block size (default 512)\n"
     "  --float            write 32-bit float (default 24-bit)\n"
     "  --plot FILE.png    draw the input and output envelopes and the gain reduction\n"
-    "  --module PATH      the plug-in (default: VELK.so beside this program, $VST_PATH, ~/.vst)\n";
+    "  --module PATH      the plug-in (default: VELK.so beside this program, $VST_PATH, ~/.vst)\n"
+    "  --key FILE         a key for the sidechain (mono or stereo, at the input's rate; silence\n"
+    "                     after its end): renders through the LV2 build, which has a key input\n"
+    "  --sidechain S      internal or external (external by default with --key)\n"
+    "  --lv2 FOLDER       the LV2 bundle for --preset and --key (default: VELK.lv2 beside this\n"
+    "                     program or in its lv2 folder, $LV2_PATH, ~/.lv2, /usr/lib/lv2)\n";
 
 struct Failure : std::runtime_error
 {
@@ -68,9 +76,9 @@ struct Options
 {
     std::vector<String> files;
     std::vector<std::pair<int, float>> settings; // parameter index, value in the plug-in's units
-    String stateFile, saveStateFile, plotFile, modulePath;
+    String stateFile, saveStateFile, plotFile, modulePath, keyFile, lv2Bundle;
+    std::optional<float> sidechain; // Sidechain, where set
     int preset = -1; // index in the factory presets, or -1
-    bool limitFromApproach = false; // the preset's Limit, not overridden by --ratio
     int blockSize = 512;
     bool floatOutput = false, list = false;
 };
@@ -222,6 +230,17 @@ Options parseArguments (int argc, char** argv)
             options.modulePath = value;
         else if (lower == "preset")
             options.preset = presetFor (value);
+        else if (lower == "key")
+            options.keyFile = value;
+        else if (lower == "lv2")
+            options.lv2Bundle = value;
+        else if (lower == "sidechain")
+        {
+            const auto word = value.toLowerCase().trim();
+            if (word != "internal" && word != "external")
+                throw failure ("--sidechain: '" + value + "' is not internal or external");
+            options.sidechain = word == "external" ? 1.0f : 0.0f;
+        }
         else if (lower == "block")
         {
             const auto number = parseNumber (value);
@@ -238,13 +257,11 @@ Options parseArguments (int argc, char** argv)
     if (options.preset >= 0)
     {
         const auto& preset = velk::factoryPresets[options.preset];
-        options.limitFromApproach = preset.values[velk::ratioParameter] == velk::limitPosition;
-        for (auto [index, value] : options.settings)
-            if (index == velk::ratioParameter)
-                options.limitFromApproach = false;
-        if (preset.usesKey())
+        if (preset.usesKey() && options.keyFile.isEmpty())
             throw failure ("the preset '" + String (preset.name) + "' listens to the key input: give one with --key");
     }
+    if ((options.keyFile.isNotEmpty() || options.preset >= 0 || options.sidechain) && (options.stateFile.isNotEmpty() || options.saveStateFile.isNotEmpty() || options.list))
+        throw Failure ("--state, --save-state and --list work on the VST 2.4 module, which has no presets and no key input; leave out --preset and --key");
 
     if (options.files.size() > 2)
         throw Failure ("too many files: give IN and OUT, or only OUT for the demo");
@@ -259,6 +276,26 @@ Options parseArguments (int argc, char** argv)
 juce::File fileFor (const String& path)
 {
     return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+/** The LV2 bundle for a keyed render: the one asked for, else the first VELK.lv2 found. */
+String findLv2Bundle (const String& requested)
+{
+    if (requested.isNotEmpty())
+        return fileFor (requested).getFullPathName();
+
+    const auto programFolder = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();
+    juce::Array<juce::File> folders { programFolder, programFolder.getChildFile ("lv2") };
+    if (const char* lv2Path = std::getenv ("LV2_PATH"); lv2Path != nullptr)
+        for (const auto& folder : juce::StringArray::fromTokens (lv2Path, ":", ""))
+            if (folder.isNotEmpty())
+                folders.add (juce::File (folder));
+    folders.add (juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".lv2"));
+    folders.add (juce::File ("/usr/lib/lv2"));
+    for (const auto& folder : folders)
+        if (folder.getChildFile ("VELK.lv2/manifest.ttl").existsAsFile())
+            return folder.getChildFile ("VELK.lv2").getFullPathName();
+    throw Failure ("no VELK.lv2 beside velk-render, in $LV2_PATH, ~/.lv2 or /usr/lib/lv2; give one with --lv2 FOLDER");
 }
 
 String findModule (const String& requested)
@@ -323,8 +360,30 @@ public:
             name = "built-in demo (drums and bass)";
             return;
         }
+        open (formats, options.files[0]);
+    }
 
-        name = options.files[0];
+    /** A file alone, such as the key. */
+    Source (juce::AudioFormatManager& formats, const String& path)
+    {
+        open (formats, path);
+    }
+
+    bool isDemo() const noexcept { return reader == nullptr; }
+
+    /** As read, with silence for the frames past the end. */
+    void readOrSilence (juce::AudioBuffer<float>& buffer, juce::int64 position, int length)
+    {
+        const int available = (int) juce::jlimit ((juce::int64) 0, (juce::int64) length, totalSamples - position);
+        if (available > 0)
+            read (buffer, position, available);
+        for (int c = 0; c < buffer.getNumChannels(); ++c)
+            buffer.clear (c, available, length - available);
+    }
+
+    void open (juce::AudioFormatManager& formats, const String& path)
+    {
+        name = path;
         file = fileFor (name);
         if (! file.existsAsFile())
             throw failure ("cannot read " + name + ": no such file");
@@ -352,8 +411,6 @@ public:
         isPcm = formatName.containsIgnoreCase ("wav") || formatName.containsIgnoreCase ("aiff");
         checkWhole();
     }
-
-    bool isDemo() const noexcept { return reader == nullptr; }
 
     /** length frames from position into the buffer; throws where the file is damaged. */
     void read (juce::AudioBuffer<float>& buffer, juce::int64 position, int length)
@@ -476,8 +533,21 @@ struct Figures
     double seconds = 0.0, elapsed = 0.0;
 };
 
-Figures render (VstHost& plugin, Source& source, const Destination& destination, const Options& options, RenderPlot& plot)
+/** The watcher's Limit as the plug-in reaches it from 20:1, calibrated on the way. */
+void reachLimitFromApproach (CompressorCore& watcher)
 {
+    for (const float position : { velk::limitApproachPosition, velk::limitPosition })
+    {
+        watcher.applyParameter (velk::ratioParameter, position);
+        watcher.calibrate();
+    }
+}
+
+/** The render through the VST 2.4 module (key null) or the LV2 build with the key. */
+template <typename Host>
+Figures render (Host& plugin, Source& source, Source* key, const Destination& destination, const Options& options, RenderPlot& plot)
+{
+    constexpr bool keyed = std::is_same_v<Host, Lv2KeyedHost>;
     const auto& outputPath = options.files.back();
     const int numChannels = source.numChannels;
     const double sampleRate = source.sampleRate;
@@ -499,6 +569,14 @@ Figures render (VstHost& plugin, Source& source, const Destination& destination,
     CompressorCore watcher ((float) sampleRate);
     for (int i = 0; i < velk::numParameters; ++i)
         watcher.applyParameter (i, plugin.getParameter (i));
+    bool external = false;
+    if constexpr (keyed)
+    {
+        // The LV2 build always reaches Limit from 20:1.
+        external = plugin.getParameter (velk::sidechainParameter) >= 0.5f;
+        if (plugin.getParameter (velk::ratioParameter) == velk::limitPosition)
+            reachLimitFromApproach (watcher);
+    }
 
     std::signal (SIGINT, onSignal);
     std::signal (SIGTERM, onSignal);
@@ -506,21 +584,8 @@ Figures render (VstHost& plugin, Source& source, const Destination& destination,
     const auto started = std::chrono::steady_clock::now();
 
     plugin.resume (sampleRate, options.blockSize);
-    juce::AudioBuffer<float> input (numChannels, options.blockSize), output (numChannels, options.blockSize);
-
-    // A preset reaches Limit from 20:1: the plug-in calibrates on a sample of silence, which
-    // leaves the rest of a fresh engine as it was, and the watcher does the same.
-    if (options.limitFromApproach)
-    {
-        input.clear();
-        plugin.setParameter (velk::ratioParameter, velk::limitApproachPosition);
-        plugin.process (const_cast<float**> (input.getArrayOfWritePointers()), const_cast<float**> (output.getArrayOfWritePointers()), 1);
-        plugin.setParameter (velk::ratioParameter, velk::limitPosition);
-        float silence[2] {};
-        watcher.applyParameter (velk::ratioParameter, velk::limitApproachPosition);
-        numChannels == 2 ? watcher.processSample (&silence[0], &silence[1]) : watcher.processMonoSample (&silence[0]);
-        watcher.applyParameter (velk::ratioParameter, velk::limitPosition);
-    }
+    // Two channels at least: the LV2 build takes a mono file as two equal sides.
+    juce::AudioBuffer<float> input (2, options.blockSize), output (2, options.blockSize), keyBlock (2, options.blockSize);
     Figures figures;
 
     for (juce::int64 position = 0; position < source.totalSamples; position += options.blockSize)
@@ -530,7 +595,22 @@ Figures render (VstHost& plugin, Source& source, const Destination& destination,
 
         const int length = (int) juce::jmin ((juce::int64) options.blockSize, source.totalSamples - position);
         source.read (input, position, length);
-        plugin.process (const_cast<float**> (input.getArrayOfWritePointers()), const_cast<float**> (output.getArrayOfWritePointers()), length);
+        if constexpr (keyed)
+        {
+            if (key != nullptr)
+                key->readOrSilence (keyBlock, position, length);
+            else
+                keyBlock.clear();
+            if (key != nullptr && key->numChannels == 1)
+                keyBlock.copyFrom (1, 0, keyBlock, 0, 0, length);
+            if (numChannels == 1)
+                input.copyFrom (1, 0, input, 0, 0, length);
+            plugin.process (input.getArrayOfReadPointers(), keyBlock.getArrayOfReadPointers(), const_cast<float**> (output.getArrayOfWritePointers()), length);
+        }
+        else
+        {
+            plugin.process (const_cast<float**> (input.getArrayOfWritePointers()), const_cast<float**> (output.getArrayOfWritePointers()), length);
+        }
 
         for (int i = 0; i < length; ++i)
         {
@@ -545,11 +625,14 @@ Figures render (VstHost& plugin, Source& source, const Destination& destination,
 
             float left = input.getSample (0, i);
             bool agrees;
-            if (numChannels == 2)
+            if (keyed || numChannels == 2)
             {
-                float right = input.getSample (1, i);
-                watcher.processSample (&left, &right);
-                agrees = left == output.getSample (0, i) && right == output.getSample (1, i);
+                float right = input.getSample (numChannels - 1, i);
+                if (external)
+                    watcher.processSample (&left, &right, keyBlock.getSample (0, i), keyBlock.getSample (1, i));
+                else
+                    watcher.processSample (&left, &right);
+                agrees = left == output.getSample (0, i) && (numChannels == 1 || right == output.getSample (1, i));
             }
             else
             {
@@ -593,10 +676,14 @@ double reductionDb (float smallestGain)
     return smallestGain > 0.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0;
 }
 
-void report (VstHost& plugin, const Source& source, const Options& options, const Figures& f)
+template <typename Host>
+void report (Host& plugin, const Source& source, const Source* key, const Options& options, const Figures& f)
 {
     std::printf ("%s by %s: %s -> %s\n", plugin.getEffectName().c_str(), plugin.getVendorName().c_str(),
                  source.name.toRawUTF8(), options.files.back().toRawUTF8());
+    if (key != nullptr)
+        std::printf ("  key %s (%s), sidechain %s\n", key->name.toRawUTF8(), key->numChannels == 1 ? "mono" : "stereo",
+                     plugin.getParameter (velk::sidechainParameter) >= 0.5f ? "external" : "internal");
     std::printf ("  %d channel%s, %g Hz, %.2f s, %s, blocks of %d\n", source.numChannels, source.numChannels == 1 ? "" : "s",
                  source.sampleRate, f.seconds, options.floatOutput ? "32-bit float" : "24-bit", options.blockSize);
     std::printf ("  input   %s\n", f.input.describe().toRawUTF8());
@@ -611,7 +698,8 @@ void report (VstHost& plugin, const Source& source, const Options& options, cons
 }
 
 /** The settings as the panel shows them, for the plot. */
-juce::StringArray caption (VstHost& plugin, const Source& source, const Figures& f)
+template <typename Host>
+juce::StringArray caption (Host& plugin, const Source& source, const Figures& f)
 {
     String settings;
     for (const auto& parameter : velk::parameterTable)
@@ -642,6 +730,40 @@ juce::StringArray caption (VstHost& plugin, const Source& source, const Figures&
 }
 
 //==============================================================================
+/** A render with a preset or a key, through the LV2 build: it has the presets' own way to
+    Limit and the key inputs, which the VST 2.4 module lacks. */
+int runLv2 (juce::AudioFormatManager& formats, Source& source, const std::optional<Destination>& destination, const Options& options,
+            const juce::File& plotOut)
+{
+    std::optional<Source> key;
+    if (options.keyFile.isNotEmpty())
+    {
+        key.emplace (formats, options.keyFile);
+        if (key->sampleRate != source.sampleRate)
+            throw failure ("the key " + key->name + " is at " + String (key->sampleRate) + " Hz and the input at " + String (source.sampleRate)
+                           + " Hz; give a key at the input's rate");
+    }
+    if (! destination)
+        throw Failure ("no output file (see --help)");
+
+    Lv2KeyedHost plugin (findLv2Bundle (options.lv2Bundle).toStdString(), source.sampleRate, options.blockSize);
+    if (options.preset >= 0)
+        for (int index = 0; index < velk::numFormatParameters; ++index)
+            plugin.setParameter (index, velk::factoryPresets[options.preset].values[index]);
+    for (auto [index, value] : options.settings)
+        plugin.setParameter (index, value);
+    if (key || options.sidechain)
+        plugin.setParameter (velk::sidechainParameter, options.sidechain.value_or (1.0f));
+
+    RenderPlot plot (source.totalSamples, source.sampleRate);
+    Source* keySource = key ? &*key : nullptr;
+    const auto figures = render (plugin, source, keySource, *destination, options, plot);
+    report (plugin, source, keySource, options, figures);
+    if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination->file.getFileName(), caption (plugin, source, figures)))
+        throw failure ("cannot write the plot " + options.plotFile);
+    return 0;
+}
+
 int run (int argc, char** argv)
 {
     const auto options = parseArguments (argc, argv);
@@ -675,6 +797,9 @@ int run (int argc, char** argv)
                 throw failure ("cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
     }
 
+    if (options.keyFile.isNotEmpty() || options.preset >= 0 || options.sidechain)
+        return runLv2 (formats, source, destination, options, plotOut);
+
     // The plug-in, set up as a host would.
     VstHost::Options hostOptions;
     hostOptions.processLevel = 4; // offline rendering
@@ -690,9 +815,6 @@ int run (int argc, char** argv)
         const auto* bytes = static_cast<const char*> (state.getData());
         plugin.setChunk (std::vector<char> (bytes, bytes + state.getSize()));
     }
-    if (options.preset >= 0)
-        for (int index = 0; index < velk::numParameters; ++index)
-            plugin.setParameter (index, velk::factoryPresets[options.preset].values[index]);
     for (auto [index, value] : options.settings)
         plugin.setParameter (index, value);
 
@@ -703,7 +825,7 @@ int run (int argc, char** argv)
     std::optional<Figures> figures;
     RenderPlot plot (source.totalSamples, source.sampleRate);
     if (destination)
-        figures = render (plugin, source, *destination, options, plot);
+        figures = render (plugin, source, nullptr, *destination, options, plot);
 
     if (options.saveStateFile.isNotEmpty())
     {
@@ -715,7 +837,7 @@ int run (int argc, char** argv)
     if (! figures)
         return 0;
 
-    report (plugin, source, options, *figures);
+    report (plugin, source, nullptr, options, *figures);
     if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination->file.getFileName(), caption (plugin, source, *figures)))
         throw failure ("cannot write the plot " + options.plotFile);
     return 0;
