@@ -256,6 +256,7 @@ void VelkFormatProcessor::setCurrentProgram (int index)
         parameter->endChangeGesture();
     }
     updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withProgramChanged (true));
+    inner->sendChangeMessage(); // the editor shows the new values
 }
 
 //==============================================================================

@@ -311,10 +311,15 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     EXPECT_EQ (limited[1], -18.34f);
     EXPECT_EQ (limited[2], 2.706f);
 
-    // The host hears of the values that changed, each as a gesture, and of nothing else.
+    // The host hears of the values that changed, each as a gesture, and of nothing else; the
+    // open editor shows them.
+    auto& innerEditor = openEditor();
     hostLog.events.clear();
     processor.setCurrentProgram (9); // Rumble Removal: the defaults but Filter HP and Output 0.5
+    pump (200);
     EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6");
+    EXPECT_EQ (innerEditor.getKnob (velk::filterParameter)->getValue(), 2.0);
+    EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
 }
 
 // Run again under the thread checker: a host writing values on its own thread while the audio

@@ -1,7 +1,7 @@
 // The LV2 bundle as LV2 hosts load it: through lilv, from the built bundle's folder.
 
 #include "EngineMirror.h"
-#include "FormatParameterTable.h"
+#include "FactoryPresetTable.h"
 #include "HostWindow.h"
 #include "ModuleHost.h"
 #include "TestSignals.h"
@@ -11,6 +11,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
+#include <lv2/presets/presets.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -172,7 +174,7 @@ void expectSameOutput (Lv2Instance& plugin, Lv2Instance& reference, NoiseSource&
 }
 } // namespace
 
-TEST (Lv2, PortsRangesDefaultsAndCaptions)
+TEST (Lv2, PortsRangesDefaultsCaptionsAndPresets)
 {
     for (const bool stereo : { true, false })
     {
@@ -215,6 +217,46 @@ TEST (Lv2, PortsRangesDefaultsAndCaptions)
             }
             lilv_scale_points_free (points);
         }
+
+        // The factory presets, every value of each as the table has it.
+        auto* world_ = lv2World();
+        auto* presetClass = lilv_new_uri (world_, LV2_PRESETS__Preset);
+        auto* portPredicate = lilv_new_uri (world_, LV2_CORE__port);
+        auto* symbolPredicate = lilv_new_uri (world_, LV2_CORE__symbol);
+        auto* valuePredicate = lilv_new_uri (world_, LV2_PRESETS__value);
+        auto* labelPredicate = lilv_new_uri (world_, LILV_NS_RDFS "label");
+        auto* presets = lilv_plugin_get_related (plugin, presetClass);
+        std::set<std::string> found;
+        LILV_FOREACH (nodes, i, presets)
+        {
+            const auto* preset = lilv_nodes_get (presets, i);
+            lilv_world_load_resource (world_, preset);
+            auto* label = lilv_world_get (world_, preset, labelPredicate, nullptr);
+            const auto* row = std::find_if (std::begin (velk::factoryPresets), std::end (velk::factoryPresets),
+                                            [&] (const auto& p)
+                                            { return label != nullptr && lilv_node_as_string (label) == std::string (p.name); });
+            ASSERT_NE (row, std::end (velk::factoryPresets)) << (label != nullptr ? lilv_node_as_string (label) : "no label");
+            found.insert (row->name);
+            auto* ports = lilv_world_find_nodes (world_, preset, portPredicate, nullptr);
+            EXPECT_EQ ((int) lilv_nodes_size (ports), velk::numFormatParameters) << row->name;
+            LILV_FOREACH (nodes, j, ports)
+            {
+                const auto* port = lilv_nodes_get (ports, j);
+                auto* symbol = lilv_world_get (world_, port, symbolPredicate, nullptr);
+                auto* value = lilv_world_get (world_, port, valuePredicate, nullptr);
+                const auto* index = std::find (std::begin (symbols), std::end (symbols), std::string (lilv_node_as_string (symbol)));
+                ASSERT_NE (index, std::end (symbols)) << lilv_node_as_string (symbol);
+                EXPECT_EQ (lilv_node_as_float (value), row->values[index - std::begin (symbols)]) << row->name << " " << *index;
+                lilv_node_free (symbol);
+                lilv_node_free (value);
+            }
+            lilv_nodes_free (ports);
+            lilv_node_free (label);
+        }
+        EXPECT_EQ ((int) found.size(), velk::numFactoryPresets);
+        lilv_nodes_free (presets);
+        for (auto* node : { presetClass, portPredicate, symbolPredicate, valuePredicate, labelPredicate })
+            lilv_node_free (node);
     }
 }
 
