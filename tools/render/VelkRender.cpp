@@ -673,7 +673,7 @@ Figures render (Host& plugin, Source& source, Source* key, const Destination& de
 
 double reductionDb (float smallestGain)
 {
-    return smallestGain > 0.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0;
+    return smallestGain > 0.0f && smallestGain < 1.0f ? -20.0 * std::log10 ((double) smallestGain) : 0.0;
 }
 
 template <typename Host>
