@@ -200,6 +200,8 @@ void VelkFormatProcessor::getStateInformation (juce::MemoryBlock& destData)
     formats.setAttribute ("gc", exactText (inner->getParameter (velk::gcParameter)));
     formats.setAttribute ("sidechain", usesExternalKey() ? 1 : 0);
     formats.setAttribute ("program", getCurrentProgram());
+    if (inner->reachesLimitFromApproach())
+        formats.setAttribute ("limitFromApproach", 1); // a preset's Limit: restored the same way
     juce::MemoryBlock trailer;
     copyXmlToBinary (formats, trailer);
     destData.append (trailer.getData(), trailer.getSize());
@@ -222,6 +224,8 @@ void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes
         if (const auto gc = exactValue (formats->getStringAttribute ("gc")))
             inner->setParameter (velk::gcParameter, *gc);
     externalKey.store (hasTrailer && formats->getIntAttribute ("sidechain") == 1, std::memory_order_relaxed);
+    if (hasTrailer && formats->getIntAttribute ("limitFromApproach") == 1 && inner->getParameter (velk::ratioParameter) == velk::limitPosition)
+        inner->setLimitFromApproach();
     const int program = hasTrailer ? formats->getIntAttribute ("program") : 0;
     currentProgram.store (juce::isPositiveAndBelow (program, velk::numFactoryPresets) ? program : 0, std::memory_order_relaxed);
     showInnerValues();

@@ -24,8 +24,9 @@
     nearest the host can show and writes nothing back. Audio runs under the inner processor's
     callback lock; rate, block size, bypass, non-real-time mode and state are forwarded. The
     state is the inner processor's own block, so a setting saved in any format restores in any
-    other; after it come the values that block does not hold (Gc and Sidechain), which older
-    states lack (they restore with Sidechain Internal).
+    other; after it come the values that block does not hold (Gc, Sidechain, the program last
+    chosen, and whether Limit came from a preset, so that it is reached the same way again),
+    which older states lack (they restore with Sidechain Internal).
 */
 class VelkFormatProcessor : public juce::AudioProcessor,
                             private juce::AudioProcessorListener

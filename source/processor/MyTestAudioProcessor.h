@@ -99,6 +99,9 @@ public:
         rate (which sets the engine up afresh) reaches Limit the same way. */
     void setLimitFromApproach();
 
+    /** True while Ratio is a Limit that setLimitFromApproach set. */
+    bool reachesLimitFromApproach() const noexcept { return limitFromApproach.load (std::memory_order_relaxed); }
+
     /** Truncation toward zero to an int, defined for every float (see CompressorCore). */
     static int truncateToInt (float value) noexcept { return CompressorCore::truncateToInt (value); }
 

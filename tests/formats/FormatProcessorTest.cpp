@@ -311,9 +311,19 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     EXPECT_EQ (limited[1], -18.34f);
     EXPECT_EQ (limited[2], 2.706f);
 
+    // A project saved with it reopens with the same make-up (a fresh engine's would be 1).
+    processor.setCurrentProgram (limiter);
+    juce::MemoryBlock saved;
+    processor.getStateInformation (saved);
+    VelkFormatProcessor reopened;
+    reopened.setStateInformation (saved.getData(), (int) saved.getSize());
+    EXPECT_EQ (reopened.getInner().getEngine().makeupGain, 2.706f);
+    EXPECT_EQ (reopened.getInner().getEngine().kneeDb.load(), 0.0f);
+
     // The host hears of the values that changed, each as a gesture, and of nothing else; the
     // open editor shows them.
     auto& innerEditor = openEditor();
+    processor.setCurrentProgram (0);
     hostLog.events.clear();
     processor.setCurrentProgram (9); // Rumble Removal: the defaults but Filter HP and Output 0.5
     pump (200);
