@@ -14,8 +14,8 @@
     width and make-up gain of the ratio before it. A preset therefore writes Ratio last, and
     reaches Limit from 20:1 (no knee, 20:1's make-up for the preset's Input).
 
-    Output 0.5 is unity gain; each compressing preset's Output takes back most of its make-up
-    gain, so that choosing one does not jump in level.
+    Output 0.5 is unity gain; the compressing presets' Output takes back much of their make-up
+    gain (the Limiter's less: it is meant to be loud).
 */
 namespace velk
 {

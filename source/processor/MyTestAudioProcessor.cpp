@@ -170,6 +170,14 @@ void MyTestAudioProcessor::setParameter (int index, float newValue)
     if (index == velk::ratioParameter)
         limitFromApproach.store (false, relaxed);
     engine->applyParameter (index, newValue);
+
+    // At a Limit reached from 20:1 the make-up follows Input as 20:1's does, so that a reload,
+    // which reaches it again with the Input then stored, sounds the same.
+    if (index == velk::inputParameter && limitFromApproach.load (relaxed))
+    {
+        const juce::ScopedLock lock (getCallbackLock());
+        reachLimitFromApproach();
+    }
 }
 
 void MyTestAudioProcessor::setLimitFromApproach()

@@ -95,8 +95,9 @@ public:
     /** Sets Ratio to Limit as a preset does, so that it sounds the same whatever came before:
         Limit keeps the knee width and make-up gain of the ratio before it, and this reaches it
         from 20:1 (no knee), with one calibration under the callback lock that gives 20:1's
-        make-up for the Input value as it stands. Until Ratio is written again, a new sample
-        rate (which sets the engine up afresh) reaches Limit the same way. */
+        make-up for the Input value as it stands. Until Ratio is written again, an Input write
+        and a new sample rate (which sets the engine up afresh) reach Limit the same way, so
+        the make-up is the one a restore of the same values gives. */
     void setLimitFromApproach();
 
     /** True while Ratio is a Limit that setLimitFromApproach set. */

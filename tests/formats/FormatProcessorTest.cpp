@@ -282,12 +282,17 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
         play();
         format.setCurrentProgram (preset);
         play();
+        const auto& engine = format.getInner().getEngine();
+        // (At 1:1 the threshold does nothing, and stays where it was.)
+        const auto threshold = [&]
+        { return engine.ratio.load() > 1 ? engine.thresholdDb : 0.0f; };
+        std::vector<float> result { engine.kneeDb.load(), threshold(), engine.makeupGain, (float) engine.limiter.load() };
 
         format.prepareToPlay (laterRate, 64); // a new rate sets the engine up afresh
         play();
-        const auto& engine = format.getInner().getEngine();
-        std::vector<float> result { engine.kneeDb.load(), engine.thresholdDb, engine.makeupGain, (float) engine.limiter.load(),
-                                    (float) format.getCurrentProgram() };
+        for (const float value : { engine.kneeDb.load(), threshold(), engine.makeupGain, (float) engine.limiter.load(),
+                                   (float) format.getCurrentProgram() })
+            result.push_back (value);
         for (int index = 0; index < velk::numFormatParameters; ++index)
             result.push_back (format.getFormatParameter (index).getValue());
         return result;
@@ -298,7 +303,7 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
         const auto& values = velk::factoryPresets[preset].values;
         const auto fresh = chosenAfter (0, preset, 48000.0);
         for (int index = 0; index < velk::numFormatParameters; ++index)
-            EXPECT_EQ (fresh[5 + (size_t) index], processor.getFormatParameter (index).normalizedFor (values[index])) << preset << " " << index;
+            EXPECT_EQ (fresh[9 + (size_t) index], processor.getFormatParameter (index).normalizedFor (values[index])) << preset << " " << index;
         for (int before = 0; before < velk::numFactoryPresets; ++before)
             EXPECT_EQ (chosenAfter (before, preset, 44100.0), fresh) << velk::factoryPresets[before].name << " then " << velk::factoryPresets[preset].name;
     }
@@ -307,17 +312,18 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     const int limiter = 5;
     ASSERT_EQ (velk::factoryPresets[limiter].values[velk::ratioParameter], velk::limitPosition);
     const auto limited = chosenAfter (4, limiter, 44100.0); // after the 17 dB knee of 8:1
-    EXPECT_EQ (limited[0], 0.0f);
-    EXPECT_EQ (limited[1], -18.34f);
-    EXPECT_EQ (limited[2], 2.706f);
+    EXPECT_EQ (std::vector<float> (limited.begin(), limited.begin() + 4), (std::vector<float> { 0.0f, -18.34f, 2.706f, 1.0f }));
 
-    // A project saved with it reopens with the same make-up (a fresh engine's would be 1).
+    // A project saved with it, Input raised since, reopens with the make-up it had (a fresh
+    // engine's would be 1).
     processor.setCurrentProgram (limiter);
+    processor.getFormatParameter (velk::inputParameter).setValue (0.8f);
+    EXPECT_EQ (processor.getInner().getEngine().makeupGain, 4.0f);
     juce::MemoryBlock saved;
     processor.getStateInformation (saved);
     VelkFormatProcessor reopened;
     reopened.setStateInformation (saved.getData(), (int) saved.getSize());
-    EXPECT_EQ (reopened.getInner().getEngine().makeupGain, 2.706f);
+    EXPECT_EQ (reopened.getInner().getEngine().makeupGain, 4.0f);
     EXPECT_EQ (reopened.getInner().getEngine().kneeDb.load(), 0.0f);
 
     // The host hears of the values that changed, each as a gesture, and of nothing else; the

@@ -256,6 +256,7 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key48.wav") }, "give a key at the input's rate" },
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key3.wav") }, "3 channels; mono or stereo only" },
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("text.wav") }, "cannot read" },
+        { { folder.path ("in.wav"), folder.path ("key48.wav"), "--key", folder.path ("key48.wav") }, "it is the key" },
     };
 
     for (const auto& c : cases)

@@ -6,11 +6,12 @@
 #include <vector>
 
 /**
-    VELK's LV2 build as velk-render drives it for a keyed render: the VST 2.4 module has two
-    inputs only, the LV2 plug-in has the key inputs too. Loads the one bundle it is given through
-    lilv (so another copy installed elsewhere is never picked up), instantiates the stereo or mono
-    plug-in and connects every port: the audio, the controls (the nine parameters and Sidechain,
-    bypass off) and the key. Failures to load throw std::runtime_error with a one-line message.
+    VELK's LV2 build as velk-render drives it for a render with a preset or a key: the VST 2.4
+    module has neither presets nor a key input. Loads the one bundle it is given through lilv (so
+    another copy installed elsewhere is never picked up), instantiates the stereo plug-in (a mono
+    file goes through it as two equal sides, which the processor's mono path equals) and connects
+    every port: the audio, the controls (the nine parameters and Sidechain, bypass off) and the
+    key. Failures to load throw std::runtime_error with a one-line message.
 */
 class Lv2KeyedHost
 {

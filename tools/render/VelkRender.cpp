@@ -261,7 +261,7 @@ Options parseArguments (int argc, char** argv)
             throw failure ("the preset '" + String (preset.name) + "' listens to the key input: give one with --key");
     }
     if ((options.keyFile.isNotEmpty() || options.preset >= 0 || options.sidechain) && (options.stateFile.isNotEmpty() || options.saveStateFile.isNotEmpty() || options.list))
-        throw Failure ("--state, --save-state and --list work on the VST 2.4 module, which has no presets and no key input; leave out --preset and --key");
+        throw Failure ("--state, --save-state and --list work on the VST 2.4 module, which has no presets and no key input; leave out --preset, --key and --sidechain");
 
     if (options.files.size() > 2)
         throw Failure ("too many files: give IN and OUT, or only OUT for the demo");
@@ -784,7 +784,8 @@ int run (int argc, char** argv)
     // No two outputs in one file, and none in the input.
     const std::pair<juce::File, String> outputs[] = { { destination ? destination->file : juce::File(), "the output" },
                                                       { stateOut, "the state file" },
-                                                      { plotOut, "the plot" } };
+                                                      { plotOut, "the plot" },
+                                                      { options.keyFile.isNotEmpty() ? fileFor (options.keyFile) : juce::File(), "the key" } };
     for (size_t i = 0; i < std::size (outputs); ++i)
     {
         const auto& [file, what] = outputs[i];
@@ -794,7 +795,8 @@ int run (int argc, char** argv)
             throw failure ("cannot write " + what + " " + file.getFileName() + ": it is the input file");
         for (size_t j = i + 1; j < std::size (outputs); ++j)
             if (file == outputs[j].first)
-                throw failure ("cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
+                throw failure (j + 1 == std::size (outputs) ? "cannot write " + what + " " + file.getFileName() + ": it is the key"
+                                                            : "cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
     }
 
     if (options.keyFile.isNotEmpty() || options.preset >= 0 || options.sidechain)
