@@ -225,64 +225,95 @@ Image drawPanel (int scale)
 }
 
 //==============================================================================
+/** One large knob, its dial at (cx, cy) turned by rotation, with the fixed pointer above it. */
+void drawBigKnob (Graphics& g, float cx, float cy, float rotation)
+{
+    const float r = layout::bigDialRadius;
+
+    // Shadow and knurled skirt.
+    g.setColour (Colours::black.withAlpha (0.55f));
+    g.fillEllipse (cx - r - 2.0f, cy - r + 1.0f, 2 * r + 4.0f, 2 * r + 4.0f);
+    g.setGradientFill (ColourGradient (Colour (0xff4a4a4a), cx, cy - r, Colour (0xff101010), cx, cy + r, false));
+    g.fillEllipse (cx - r, cy - r, 2 * r, 2 * r);
+    g.setColour (Colour (0xff070707));
+    for (int notch = 0; notch < 72; ++notch)
+    {
+        const float a = rotation + MathConstants<float>::twoPi * (float) notch / 72.0f;
+        g.drawLine (cx + (r - 3.0f) * std::sin (a), cy - (r - 3.0f) * std::cos (a), cx + r * std::sin (a), cy - r * std::cos (a), 1.0f);
+    }
+
+    // Face.
+    const float face = r - 5.0f;
+    g.setGradientFill (ColourGradient (Colour (0xff3c3c3c), cx - face * 0.4f, cy - face * 0.6f, Colour (0xff121212), cx + face * 0.5f, cy + face, true));
+    g.fillEllipse (cx - face, cy - face, 2 * face, 2 * face);
+    g.setColour (Colour (0xff5a5a5a));
+    g.drawEllipse (cx - face, cy - face, 2 * face, 2 * face, 0.8f);
+
+    // Numbers 0 to 11 and ticks, printed on the turning face.
+    for (int n = 0; n <= 11; ++n)
+    {
+        const float a = rotation + MathConstants<float>::pi * (300.0f * (float) n / 11.0f) / 180.0f;
+        Graphics::ScopedSaveState state (g);
+        g.addTransform (AffineTransform::rotation (a).translated (cx, cy));
+        g.setColour (n == 11 ? accent : captionColour);
+        g.setFont (font (9.5f));
+        g.drawText (String (n), Rectangle<float> (-9.0f, -face + 2.5f, 18.0f, 10.0f), Justification::centred);
+        g.setColour (dimText);
+        g.drawLine (0.0f, -face + 14.0f, 0.0f, -face + 17.0f, 1.0f);
+    }
+
+    // Centre cap with a fixed highlight.
+    const float cap = 12.0f;
+    g.setGradientFill (ColourGradient (Colour (0xff6a6a6a), cx - cap, cy - cap, Colour (0xff1a1a1a), cx + cap, cy + cap, false));
+    g.fillEllipse (cx - cap, cy - cap, 2 * cap, 2 * cap);
+
+    // The fixed pointer above the dial.
+    Path pointer;
+    pointer.addTriangle (cx - 5.0f, cy - r - 10.0f, cx + 5.0f, cy - r - 10.0f, cx, cy - r - 2.0f);
+    g.setColour (accent);
+    g.fillPath (pointer);
+}
+
 Image drawBigKnobStrip (int scale)
 {
     constexpr int size = 128, frames = 101;
     Canvas canvas (Image::ARGB, size, size * frames, scale);
-    auto& g = canvas.g;
-    const float cx = layout::bigDialCentreX, r = layout::bigDialRadius;
 
+    // The dial turns anticlockwise as the value rises: 0 sits under the pointer at the lowest
+    // frame, 11 at the highest.
     for (int frame = 0; frame < frames; ++frame)
+        drawBigKnob (canvas.g, layout::bigDialCentreX, layout::bigDialCentreY + (float) (frame * size),
+                     -MathConstants<float>::pi * (300.0f * (float) frame / 100.0f) / 180.0f);
+
+    return canvas.image;
+}
+
+/** The application's icon, 256 units square: a large knob on the panel's finish, and the name. */
+Image drawIcon (int scale)
+{
+    constexpr float size = 256.0f;
+    Canvas canvas (Image::ARGB, (int) size, (int) size, scale);
+    auto& g = canvas.g;
+
+    const Rectangle<float> body (8.0f, 8.0f, size - 16.0f, size - 16.0f);
+    g.setGradientFill (ColourGradient (Colour (0xff262626), 0, body.getY(), Colour (0xff0c0c0c), 0, body.getBottom(), false));
+    g.fillRoundedRectangle (body, 36.0f);
+    g.setColour (Colour (0xff3a3a3a));
+    g.drawRoundedRectangle (body.reduced (1.0f), 35.0f, 2.0f);
+
+    // A knob one and a half times its size on the panel, its pointer near the top.
     {
-        const float cy = layout::bigDialCentreY + (float) (frame * size);
-        // The dial turns anticlockwise as the value rises: 0 sits under the pointer at the
-        // lowest frame, 11 at the highest.
-        const float rotation = -MathConstants<float>::pi * (300.0f * (float) frame / 100.0f) / 180.0f;
-
-        // Shadow and knurled skirt.
-        g.setColour (Colours::black.withAlpha (0.55f));
-        g.fillEllipse (cx - r - 2.0f, cy - r + 1.0f, 2 * r + 4.0f, 2 * r + 4.0f);
-        g.setGradientFill (ColourGradient (Colour (0xff4a4a4a), cx, cy - r, Colour (0xff101010), cx, cy + r, false));
-        g.fillEllipse (cx - r, cy - r, 2 * r, 2 * r);
-        g.setColour (Colour (0xff070707));
-        for (int notch = 0; notch < 72; ++notch)
-        {
-            const float a = rotation + MathConstants<float>::twoPi * (float) notch / 72.0f;
-            g.drawLine (cx + (r - 3.0f) * std::sin (a), cy - (r - 3.0f) * std::cos (a), cx + r * std::sin (a), cy - r * std::cos (a), 1.0f);
-        }
-
-        // Face.
-        const float face = r - 5.0f;
-        g.setGradientFill (ColourGradient (Colour (0xff3c3c3c), cx - face * 0.4f, cy - face * 0.6f, Colour (0xff121212), cx + face * 0.5f, cy + face, true));
-        g.fillEllipse (cx - face, cy - face, 2 * face, 2 * face);
-        g.setColour (Colour (0xff5a5a5a));
-        g.drawEllipse (cx - face, cy - face, 2 * face, 2 * face, 0.8f);
-
-        // Numbers 0 to 11 and ticks, printed on the turning face.
-        for (int n = 0; n <= 11; ++n)
-        {
-            const float a = rotation + MathConstants<float>::pi * (300.0f * (float) n / 11.0f) / 180.0f;
-            Graphics::ScopedSaveState state (g);
-            g.addTransform (AffineTransform::rotation (a).translated (cx, cy));
-            g.setColour (n == 11 ? accent : captionColour);
-            g.setFont (font (9.5f));
-            g.drawText (String (n), Rectangle<float> (-9.0f, -face + 2.5f, 18.0f, 10.0f), Justification::centred);
-            g.setColour (dimText);
-            g.drawLine (0.0f, -face + 14.0f, 0.0f, -face + 17.0f, 1.0f);
-        }
-
-        // Centre cap with a fixed highlight.
-        const float cap = 12.0f;
-        g.setGradientFill (ColourGradient (Colour (0xff6a6a6a), cx - cap, cy - cap, Colour (0xff1a1a1a), cx + cap, cy + cap, false));
-        g.fillEllipse (cx - cap, cy - cap, 2 * cap, 2 * cap);
-
-        // The fixed pointer above the dial.
-        Path pointer;
-        pointer.addTriangle (cx - 5.0f, cy - r - 10.0f, cx + 5.0f, cy - r - 10.0f, cx, cy - r - 2.0f);
-        g.setColour (accent);
-        g.fillPath (pointer);
+        constexpr float zoom = 1.6f;
+        Graphics::ScopedSaveState state (g);
+        g.addTransform (AffineTransform::scale (zoom).translated (size / 2 - zoom * layout::bigDialCentreX, -4.8f));
+        drawBigKnob (g, layout::bigDialCentreX, layout::bigDialCentreY, -MathConstants<float>::pi * (300.0f * 0.35f) / 180.0f);
     }
 
+    g.setColour (captionColour);
+    g.setFont (font (38.0f));
+    g.drawText ("VELK", Rectangle<float> (0.0f, 184.0f, size, 40.0f), Justification::centred);
+    g.setColour (accent);
+    g.fillRect (size / 2 - 28.0f, 226.0f, 56.0f, 4.0f);
     return canvas.image;
 }
 } // namespace
@@ -481,6 +512,7 @@ int main (int argc, char** argv)
         ok = ok && writeRgbaPng (drawSwitchStrip ({ "OFF", "SC HP", "HP", "SC BELL" }, scale), file ("Hpf"));
         ok = ok && writeRgbaPng (drawLampStrip (scale), file ("bmp00132"));
         ok = ok && writeRgbaPng (drawMeterStrip (scale), file ("meter11_1"));
+        ok = ok && writeRgbaPng (drawIcon (scale), file ("velk-icon"));
     }
 
     if (! ok)

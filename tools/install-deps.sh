@@ -20,6 +20,7 @@ packages=(
     libjack-jackd2-dev lv2-dev sordi lilv-utils liblilv-dev
     xvfb xauth x11-utils
     ccache
+    lintian
 )
 
 missing=()

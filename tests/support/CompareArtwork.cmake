@@ -1,5 +1,5 @@
-# Draws the editor's images again and requires them to equal the committed ones, byte for byte,
-# at both sizes.
+# Draws the editor's images and the application's icon again and requires them to equal the
+# committed ones, byte for byte, at both sizes.
 # Arguments: GENERATOR (the velk-artwork program), RESOURCES (the committed folder), OUTPUT,
 # IMAGES (the images' names, separated by commas).
 file (REMOVE_RECURSE "${OUTPUT}")

@@ -10,6 +10,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -35,7 +36,9 @@ inline std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sa
     auto& pluginFormat_ = pluginFormat (format);
     juce::OwnedArray<juce::PluginDescription> found;
 
-    pluginFormat_.findAllTypesForFile (found, juce::File (VELK_VST3_PATH).getFullPathName());
+    // The build's bundle, or another copy of it (the packaged one) named by VELK_VST3_BUNDLE.
+    const char* bundle = std::getenv ("VELK_VST3_BUNDLE");
+    pluginFormat_.findAllTypesForFile (found, juce::File (bundle != nullptr ? bundle : VELK_VST3_PATH).getFullPathName());
 
     if (found.size() != 1)
     {

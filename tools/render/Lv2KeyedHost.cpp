@@ -14,7 +14,7 @@ constexpr const auto& layout = lv2ports::stereo;
 }
 
 Lv2KeyedHost::Lv2KeyedHost (const std::string& bundleFolder, double sampleRate, int maxBlockSize)
-    : maxFrames (maxBlockSize)
+    : maxFrames (maxBlockSize), bundle (bundleFolder)
 {
     world = lilv_world_new();
     auto* bundle = lilv_new_file_uri (world, nullptr, (bundleFolder + "/").c_str());

@@ -33,6 +33,8 @@ public:
     void process (const float* const* inputs, const float* const* keys, float** outputs, int numFrames);
 
     std::string getEffectName() const;
+    /** The bundle's folder, as given. */
+    const std::string& getPath() const noexcept { return bundle; }
     std::string getVendorName() const;
     /** A parameter's display text, as the plug-in's editor shows it. */
     std::string getParameterDisplay (int index) const;
@@ -42,6 +44,7 @@ private:
     LilvInstance* instance = nullptr;
     static constexpr int channels = 2;
     int maxFrames = 0;
+    std::string bundle;
     bool active = false;
     std::vector<float> controls;
     std::vector<std::vector<float>> in, key, out;

@@ -13,8 +13,10 @@
 #include "Lv2KeyedHost.h"
 #include "ParameterTable.h"
 #include "ParameterText.h"
+#include "RenderOptions.h"
 #include "RenderPlot.h"
 #include "TemporaryFile.h"
+#include "VelkVersion.h"
 #include "VstHost.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -32,32 +34,6 @@
 namespace
 {
 using juce::String;
-
-const char* const usage =
-    "usage: velk-render [IN] OUT [options]\n"
-    "  IN, OUT            WAV, AIFF or FLAC files; without IN, a built-in demo of drums and bass\n"
-    "  --input V          Input 0..1         --attack V   Attack 0..1\n"
-    "  --release V        Release 0..1       --output V   Output 0..1 (0.5 is unity)\n"
-    "  --ratio R          1, 2, 4, 8, 20 or lim\n"
-    "  --dist D           0..4 or soft, warm, hot, blend, drive\n"
-    "  --filter F         0..3 or off, schp (sidechain high-pass), hp, scbell (sidechain bell)\n"
-    "  --wet/dry V, --gc V  the two stored-only parameters\n"
-    "                     (names are case-insensitive; the plug-in's parameter names work too)\n"
-    "  --preset NAME      start from a factory preset (the settings above still apply after it);\n"
-    "                     renders through the LV2 build, which has the presets\n"
-    "  --list-presets     print the factory presets\n"
-    "  --state FILE       load a saved state chunk first\n"
-    "  --save-state FILE  write the state chunk after the settings are applied\n"
-    "  --list             print the nine parameters with their display texts\n"
-    "  --block N          host block size (default 512)\n"
-    "  --float            write 32-bit float (default 24-bit)\n"
-    "  --plot FILE.png    draw the input and output envelopes and the gain reduction\n"
-    "  --module PATH      the plug-in (default: VELK.so beside this program, $VST_PATH, ~/.vst)\n"
-    "  --key FILE         a key for the sidechain (mono or stereo, at the input's rate; silence\n"
-    "                     after its end): renders through the LV2 build, which has a key input\n"
-    "  --sidechain S      internal or external (external by default with --key)\n"
-    "  --lv2 FOLDER       the LV2 bundle for --preset and --key (default: VELK.lv2 beside this\n"
-    "                     program or in its lv2 folder, $LV2_PATH, ~/.lv2, /usr/lib/lv2)\n";
 
 struct Failure : std::runtime_error
 {
@@ -207,7 +183,12 @@ Options parseArguments (int argc, char** argv)
         const auto lower = name.toLowerCase();
         if (lower == "help")
         {
-            std::fputs (usage, stdout);
+            renderoptions::printUsage (stdout);
+            std::exit (0);
+        }
+        if (lower == "manual")
+        {
+            renderoptions::printManual (stdout, velk::version::text);
             std::exit (0);
         }
         // clang-format off
@@ -278,37 +259,52 @@ juce::File fileFor (const String& path)
     return juce::File::getCurrentWorkingDirectory().getChildFile (path);
 }
 
-/** The LV2 bundle for a keyed render: the one asked for, else the first VELK.lv2 found. */
+/** The folder of this program, and its installation prefix's lib folder (/usr/lib for /usr/bin). */
+juce::File programFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();
+}
+
+juce::File prefixLibFolder()
+{
+    return programFolder().getParentDirectory().getChildFile ("lib");
+}
+
+/** The LV2 bundle for --preset and --key: the one asked for, else the first VELK.lv2 found. */
 String findLv2Bundle (const String& requested)
 {
     if (requested.isNotEmpty())
         return fileFor (requested).getFullPathName();
 
-    const auto programFolder = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();
-    juce::Array<juce::File> folders { programFolder, programFolder.getChildFile ("lv2") };
+    juce::Array<juce::File> folders { programFolder(), programFolder().getChildFile ("lv2") };
     if (const char* lv2Path = std::getenv ("LV2_PATH"); lv2Path != nullptr)
         for (const auto& folder : juce::StringArray::fromTokens (lv2Path, ":", ""))
             if (folder.isNotEmpty())
                 folders.add (juce::File (folder));
     folders.add (juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".lv2"));
-    folders.add (juce::File ("/usr/lib/lv2"));
+    folders.add (prefixLibFolder().getChildFile ("lv2"));
     for (const auto& folder : folders)
         if (folder.getChildFile ("VELK.lv2/manifest.ttl").existsAsFile())
             return folder.getChildFile ("VELK.lv2").getFullPathName();
-    throw Failure ("no VELK.lv2 beside velk-render, in $LV2_PATH, ~/.lv2 or /usr/lib/lv2; give one with --lv2 FOLDER");
+    throw failure ("no VELK.lv2 beside velk-render, in $LV2_PATH, ~/.lv2 or " + prefixLibFolder().getChildFile ("lv2").getFullPathName()
+                   + "; give one with --lv2 FOLDER");
 }
 
+/** The VST 2.4 module: the one asked for, else beside this program, in $VST_PATH, in ~/.vst, in
+    the prefix's vst folder (where the package installs it). */
 String findModule (const String& requested)
 {
     if (requested.isNotEmpty())
         return fileFor (requested).getFullPathName();
 
-    const auto beside = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("VELK.so");
+    const auto beside = programFolder().getChildFile ("VELK.so");
     if (beside.existsAsFile())
         return beside.getFullPathName();
     if (const char* vstPath = std::getenv ("VST_PATH"); vstPath != nullptr && *vstPath != 0)
         return juce::File (vstPath).getChildFile ("VELK.so").getFullPathName();
-    return juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".vst/VELK.so").getFullPathName();
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".vst/VELK.so");
+    const auto installed = prefixLibFolder().getChildFile ("vst/VELK.so");
+    return (installed.existsAsFile() && ! home.existsAsFile() ? installed : home).getFullPathName();
 }
 
 std::atomic<bool> interrupted { false };
@@ -681,6 +677,7 @@ void report (Host& plugin, const Source& source, const Source* key, const Option
 {
     std::printf ("%s by %s: %s -> %s\n", plugin.getEffectName().c_str(), plugin.getVendorName().c_str(),
                  source.name.toRawUTF8(), options.files.back().toRawUTF8());
+    std::printf ("  plug-in %s\n", plugin.getPath().c_str());
     if (key != nullptr)
         std::printf ("  key %s (%s), sidechain %s\n", key->name.toRawUTF8(), key->numChannels == 1 ? "mono" : "stereo",
                      plugin.getParameter (velk::sidechainParameter) >= 0.5f ? "external" : "internal");

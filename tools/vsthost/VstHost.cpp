@@ -35,7 +35,7 @@ VstHost::EntryPoint VstHost::findEntryPoint (void* module, const char* name)
 VstHost::VstHost (const std::string& modulePath) : VstHost (modulePath, Options {}) {}
 
 VstHost::VstHost (const std::string& modulePath, Options newOptions)
-    : options (newOptions)
+    : options (newOptions), path (modulePath)
 {
     void* module = loadModule (modulePath);
     if (module == nullptr)

@@ -77,6 +77,8 @@ public:
     void setChunk (const std::vector<char>& data);
 
     std::string getEffectName();
+    /** The module's path, as given. */
+    const std::string& getPath() const noexcept { return path; }
     std::string getVendorName();
 
     /** The automation requests so far; the plug-in may make them from its own threads. */
@@ -87,6 +89,7 @@ private:
     vst2::VstIntPtr answer (vst2::VstInt32 opcode, vst2::VstInt32 index, float opt);
 
     Options options;
+    std::string path;
     vst2::AEffect* effect = nullptr;
     bool running = false;
     std::mutex automationLock;
