@@ -46,6 +46,23 @@ run (COMMAND dpkg-deb -x "${deb}" "${SCRATCH}/root")
 set (root "${SCRATCH}/root")
 set (user HOME=${SCRATCH}/home --unset=VST_PATH --unset=LV2_PATH)
 
+# Stripped (no symbol table left), the plug-ins keep the entry points hosts call, and the
+# programs are stripped too.
+foreach (check "usr/lib/vst/VELK.so|VSTPluginMain main" "usr/lib/vst3/VELK.vst3/Contents/x86_64-linux/VELK.so|GetPluginFactory ModuleEntry ModuleExit"
+               "usr/lib/lv2/VELK.lv2/VELK.so|lv2_descriptor lv2ui_descriptor")
+    string (REPLACE "|" ";" check "${check}")
+    list (GET check 0 binary)
+    list (GET check 1 entries)
+    run (COMMAND nm --dynamic --defined-only "${root}/${binary}")
+    set (symbols "${runOutput}")
+    run (COMMAND nm --debug-syms "${root}/${binary}")
+    expect ("${runOutput}" "no symbols" "nm on ${binary} (stripped)")
+    string (REPLACE " " ";" entries "${entries}")
+    foreach (entry ${entries})
+        expect ("${symbols}" " T ${entry}\n" "the exports of ${binary}")
+    endforeach()
+endforeach()
+
 # LV2 hosts find both plug-ins, with their editor and presets, in the packaged bundle.
 foreach (uri "https://velk.example/lv2/velk" "https://velk.example/lv2/velk#mono")
     run (COMMAND lv2info "${uri}" ENVIRONMENT ${user} LV2_PATH=${root}/usr/lib/lv2)
