@@ -29,7 +29,11 @@ run (COMMAND ${CMAKE_COMMAND} --build "${BUILD_DIR}" --target deb)
 set (deb "${BUILD_DIR}/velk_${VERSION}_amd64.deb")
 
 # lintian, as a distribution checks a package.
-execute_process (COMMAND lintian --no-tag-display-limit "${deb}" OUTPUT_VARIABLE lint ERROR_VARIABLE lintErrors)
+execute_process (COMMAND lintian --tag-display-limit 0 --fail-on error "${deb}" RESULT_VARIABLE lintResult OUTPUT_VARIABLE lint
+                 ERROR_VARIABLE lintErrors)
+if (NOT lintResult EQUAL 0)
+    message (FATAL_ERROR "lintian (exit ${lintResult}):\n${lint}${lintErrors}")
+endif()
 string (REGEX MATCHALL "(^|\n)[EW]: velk[^:]*: [a-z0-9-]+" findings "${lint}")
 foreach (finding ${findings})
     string (REGEX MATCH "([EW]): velk[^:]*: ([a-z0-9-]+)" ignored "${finding}")
@@ -38,6 +42,25 @@ foreach (finding ${findings})
     endif()
 endforeach()
 message (STATUS "lintian: no error, no unexpected warning")
+
+# Nothing outside the plug-in folders, /usr/bin and /usr/share, and the declared dependencies.
+run (COMMAND dpkg-deb -c "${deb}")
+string (REGEX MATCHALL "\\./[^\n]*" paths "${runOutput}")
+set (allowed "^\\./$|^\\./usr/$|^\\./usr/(bin|lib|share|share/doc|share/icons|share/man)/$|^\\./usr/bin/velk(-render)?$"
+             "^\\./usr/lib/(vst|vst3|lv2)/|^\\./usr/share/(applications|doc/velk|icons/hicolor|man/man1)/")
+string (JOIN "|" allowed ${allowed})
+foreach (path ${paths})
+    if (NOT path MATCHES "${allowed}")
+        message (FATAL_ERROR "the package holds ${path}")
+    endif()
+endforeach()
+run (COMMAND dpkg-deb -f "${deb}" Depends Recommends)
+foreach (library libsleef3 libfreetype6 libx11-6 libxext6 libxcursor1 libxinerama1 libxrender1 libxrandr2 "Recommends: libjack")
+    expect ("${runOutput}" "${library}" "the package's dependencies")
+endforeach()
+if (runOutput MATCHES "(: |, |\n )(cmake|g\\+\\+|gcc|build-essential|[a-z0-9.+-]+-dev)( |,|\n|$)")
+    message (FATAL_ERROR "the package depends on build tools:\n${runOutput}")
+endif()
 
 # The package unpacked into a throwaway root, with no plug-ins of the user's in the way.
 file (REMOVE_RECURSE "${SCRATCH}")
@@ -73,7 +96,7 @@ endforeach()
 # velk-render from /usr/bin finds the module in /usr/lib/vst, and the bundle in /usr/lib/lv2.
 run (COMMAND "${root}/usr/bin/velk-render" --help ENVIRONMENT ${user})
 expect ("${runOutput}" "--preset NAME" "velk-render --help")
-run (COMMAND "${root}/usr/bin/velk-render" "${SCRATCH}/demo.wav" ENVIRONMENT ${user})
+run (COMMAND velk-render "${SCRATCH}/demo.wav" ENVIRONMENT ${user} PATH=${root}/usr/bin:/usr/bin:/bin)
 expect ("${runOutput}" "plug-in ${root}/usr/lib/vst/VELK.so" "velk-render's demo")
 expect ("${runOutput}" "largest gain reduction" "velk-render's demo")
 run (COMMAND "${root}/usr/bin/velk-render" "${SCRATCH}/limited.wav" --preset limiter ENVIRONMENT ${user})
@@ -82,5 +105,5 @@ expect ("${runOutput}" "plug-in ${root}/usr/lib/lv2/VELK.lv2" "velk-render --pre
 # The packaged VST3 bundle in the framework's VST3 host.
 run (COMMAND "${FORMAT_TESTS}" "--gtest_filter=Formats/FormatTest.*"
      ENVIRONMENT ${user} VELK_VST3_BUNDLE=${root}/usr/lib/vst3/VELK.vst3)
-expect ("${runOutput}" "PASSED" "the VST3 tests on the packaged bundle")
+expect ("${runOutput}" "PASSED  \\] [1-9][0-9]* test" "the VST3 tests on the packaged bundle")
 message (STATUS "the unpacked package works: LV2 URIs, velk-render, the VST3 bundle")

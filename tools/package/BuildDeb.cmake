@@ -86,13 +86,23 @@ set (linked "${CMAKE_MATCH_1}")
 # What the framework opens with dlopen: the X11 libraries for the editor's window (required),
 # and JACK for the application's audio (ALSA is linked).
 set (depends "${linked}, libx11-6, libxext6, libxcursor1, libxinerama1, libxrender1, libxrandr2")
+
+# The framework's GPL code is compiled in: Built-Using names the source package it came from.
+run (dpkg-query -W "-f=\${source:Package} (= \${Version})" juce-modules-source)
+set (builtUsing "${runOutput}")
+
+# Installed-Size as dpkg counts it: each file in whole KiB, rounded up, and 1 for each folder.
 file (GLOB_RECURSE stagedFiles "${stage}/usr/*")
-set (installedBytes 0)
-foreach (path ${stagedFiles})
-    file (SIZE "${path}" bytes)
-    math (EXPR installedBytes "${installedBytes} + ${bytes}")
+file (GLOB_RECURSE stagedEntries LIST_DIRECTORIES true "${stage}/usr/*")
+set (installedSize 1)
+foreach (path ${stagedEntries})
+    if (IS_DIRECTORY "${path}")
+        math (EXPR installedSize "${installedSize} + 1")
+    else()
+        file (SIZE "${path}" bytes)
+        math (EXPR installedSize "${installedSize} + (${bytes} + 1023) / 1024")
+    endif()
 endforeach()
-math (EXPR installedSize "(${installedBytes} + 1023) / 1024")
 
 file (WRITE "${stage}/DEBIAN/control" "Package: velk
 Version: ${VERSION}
@@ -100,7 +110,8 @@ Architecture: amd64
 Maintainer: ${VENDOR} <packages@velk.example>
 Installed-Size: ${installedSize}
 Depends: ${depends}
-Recommends: libjack-jackd2-0 | libjack0
+Recommends: libjack-jackd2-0 | libjack0, fonts-dejavu-core
+Built-Using: ${builtUsing}
 Section: sound
 Priority: optional
 Homepage: ${HOMEPAGE}
@@ -126,5 +137,8 @@ endforeach()
 file (WRITE "${stage}/DEBIAN/md5sums" "${sums}")
 file (CHMOD "${stage}/DEBIAN/control" "${stage}/DEBIAN/md5sums" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 file (CHMOD "${stage}/DEBIAN" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-run (dpkg-deb --root-owner-group -Zxz --build "${stage}" "${deb}")
+# Reproducible: every date in the package is the changelog's latest entry's.
+run (dpkg-parsechangelog -l "${here}/changelog" -STimestamp)
+string (STRIP "${runOutput}" timestamp)
+run (${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${timestamp} dpkg-deb --root-owner-group -Zxz --build "${stage}" "${deb}")
 message (STATUS "Built ${deb}")

@@ -262,7 +262,8 @@ juce::File fileFor (const String& path)
 /** The folder of this program, and its installation prefix's lib folder (/usr/lib for /usr/bin). */
 juce::File programFolder()
 {
-    return juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();
+    // Where the program file is, however it was started (by name through $PATH, or by a path).
+    return juce::File ("/proc/self/exe").getLinkedTarget().getParentDirectory();
 }
 
 juce::File prefixLibFolder()
