@@ -219,6 +219,15 @@ void CompressorCore::calibrate() noexcept
     applyCalibration ({ ratio.load (relaxed), limiter.load (relaxed), attack.load (relaxed), inputGain.load (relaxed) });
 }
 
+void CompressorCore::setLimitFromTwentyToOne() noexcept
+{
+    for (const int preset : { 5, 6 })
+    {
+        setRatioPreset (preset);
+        calibrate();
+    }
+}
+
 void CompressorCore::applyCalibration (const Calibration::Settings& settings) noexcept
 {
     const auto result = Calibration::lookup (settings);

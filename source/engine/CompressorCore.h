@@ -133,6 +133,12 @@ public:
     /** Threshold and make-up gain from the ratio preset, "Attack" and "Input" (fixed tables). */
     void calibrate() noexcept;
 
+    /** Ratio preset 6 (Limit) reached from preset 5 (20:1) as two samples would reach it: 20:1
+        and its calibration (no knee, 20:1's make-up for "Input"), then Limit and its threshold.
+        For settings that must sound the same whatever came before; the caller holds whatever
+        keeps the audio thread out. */
+    void setLimitFromTwentyToOne() noexcept;
+
     /** The linear gain of the compressor on the last sample (1: no reduction), for tools that
         watch the engine; audio thread only. */
     float getLastGain() const noexcept { return lastGain; }

@@ -28,8 +28,8 @@ struct FactoryPreset
     constexpr bool usesKey() const noexcept { return values[sidechainParameter] >= 0.5f; }
 };
 
-/** Ratio's Limit position, and the position a preset reaches it from. */
-inline constexpr float limitPosition = 6.0f, limitApproachPosition = 5.0f;
+/** Ratio's Limit position, which a preset reaches from 20:1 (CompressorCore::setLimitFromTwentyToOne). */
+inline constexpr float limitPosition = 6.0f;
 
 inline constexpr FactoryPreset factoryPresets[] = {
     // clang-format off
@@ -59,7 +59,7 @@ inline constexpr int presetWriteOrder[numFormatParameters] = { inputParameter, a
 
 /**
     Writes a preset: write (index, value) for every value in the order above, except that Ratio
-    Limit goes to writeLimit(), which must reach it from limitApproachPosition (see
+    Limit goes to writeLimit(), which must reach it from 20:1 (see
     MyTestAudioProcessor::setLimitFromApproach).
 */
 template <typename Write, typename WriteLimit>

@@ -2,10 +2,6 @@
 
 #include "VelkFormatEditor.h"
 
-#include <charconv>
-#include <cmath>
-#include <optional>
-
 // The inner processor's parameters are the framework's index-based ones, which it marks
 // deprecated; the VST 2.4 module depends on them as they are.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -14,25 +10,6 @@ namespace
 {
 /** The element that carries what the processor's block does not hold, after that block. */
 constexpr const char* formatStateTag = "VELKFormats";
-
-/** A float as the shortest text that reads back as the same float, in any locale. */
-juce::String exactText (float value)
-{
-    char text[32] {};
-    const auto result = std::to_chars (text, text + sizeof text - 1, value);
-    return juce::String (text, (size_t) (result.ptr - text));
-}
-
-/** The text's float, or nothing when it is not one (or not finite). */
-std::optional<float> exactValue (const juce::String& text)
-{
-    float value = 0.0f;
-    const auto utf8 = text.toStdString();
-    const auto result = std::from_chars (utf8.data(), utf8.data() + utf8.size(), value);
-    if (result.ec != std::errc() || result.ptr != utf8.data() + utf8.size() || ! std::isfinite (value))
-        return std::nullopt;
-    return value;
-}
 
 /** The framework's wrapping of an XML text: magic number, length, UTF-8 text, a zero byte. */
 constexpr juce::uint32 xmlMagic = 0x21324356;
@@ -197,7 +174,7 @@ void VelkFormatProcessor::getStateInformation (juce::MemoryBlock& destData)
     // The processor's block, as the VST 2.4 module saves it, then what it does not hold.
     inner->getStateInformation (destData);
     juce::XmlElement formats (formatStateTag);
-    formats.setAttribute ("gc", exactText (inner->getParameter (velk::gcParameter)));
+    formats.setAttribute ("gc", MyTestAudioProcessor::savedText (inner->getParameter (velk::gcParameter)));
     formats.setAttribute ("sidechain", usesExternalKey() ? 1 : 0);
     formats.setAttribute ("program", getCurrentProgram());
     if (inner->reachesLimitFromApproach())
@@ -220,9 +197,8 @@ void VelkFormatProcessor::setStateInformation (const void* data, int sizeInBytes
     // An older state has no trailer: Sidechain Internal, Gc as it is.
     const auto formats = wrappedXml (juce::addBytesToPointer (data, blockSize), sizeInBytes - blockSize);
     const bool hasTrailer = formats != nullptr && formats->hasTagName (formatStateTag);
-    if (hasTrailer)
-        if (const auto gc = exactValue (formats->getStringAttribute ("gc")))
-            inner->setParameter (velk::gcParameter, *gc);
+    if (hasTrailer && formats->hasAttribute ("gc"))
+        inner->setParameter (velk::gcParameter, MyTestAudioProcessor::savedValue (formats->getStringAttribute ("gc")));
     externalKey.store (hasTrailer && formats->getIntAttribute ("sidechain") == 1, std::memory_order_relaxed);
     if (hasTrailer && formats->getIntAttribute ("limitFromApproach") == 1 && inner->getParameter (velk::ratioParameter) == velk::limitPosition)
         inner->setLimitFromApproach();
@@ -242,9 +218,10 @@ void VelkFormatProcessor::setCurrentProgram (int index)
     if (! juce::isPositiveAndBelow (index, velk::numFactoryPresets))
         return;
 
+    // Written as the host's writes are, so that an open editor follows.
     velk::applyFactoryPreset (
         velk::factoryPresets[index], [this] (int i, float value)
-        { i == velk::sidechainParameter ? externalKey.store (value >= 0.5f, std::memory_order_relaxed) : inner->setParameter (i, value); },
+        { handOn (i, value); },
         [this]
         { inner->setLimitFromApproach(); });
     currentProgram.store (index, std::memory_order_relaxed);
@@ -260,7 +237,6 @@ void VelkFormatProcessor::setCurrentProgram (int index)
         parameter->endChangeGesture();
     }
     updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withProgramChanged (true));
-    inner->sendChangeMessage(); // the editor shows the new values
 }
 
 //==============================================================================

@@ -26,6 +26,13 @@ struct Layout
     constexpr int sidechain() const noexcept { return enabled() + 4; }
     constexpr int keyIn (int channel) const noexcept { return enabled() + 5 + channel; }
     constexpr int numPorts() const noexcept { return keyIn (channels); }
+
+    /** The control port of any value the formats show (0 to 9), or -1. */
+    constexpr int formatParameter (int index) const noexcept
+    {
+        return index == velk::sidechainParameter ? sidechain() : velk::isParameterIndex (index) ? parameter (index)
+                                                                                                : -1;
+    }
 };
 
 inline constexpr Layout stereo { 2 }, mono { 1 };

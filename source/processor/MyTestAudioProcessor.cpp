@@ -176,7 +176,7 @@ void MyTestAudioProcessor::setParameter (int index, float newValue)
     if (index == velk::inputParameter && limitFromApproach.load (relaxed))
     {
         const juce::ScopedLock lock (getCallbackLock());
-        reachLimitFromApproach();
+        engine->setLimitFromTwentyToOne();
     }
 }
 
@@ -184,17 +184,8 @@ void MyTestAudioProcessor::setLimitFromApproach()
 {
     const juce::ScopedLock lock (getCallbackLock());
     setParameter (velk::ratioParameter, velk::limitPosition);
-    reachLimitFromApproach();
+    engine->setLimitFromTwentyToOne();
     limitFromApproach.store (true, relaxed);
-}
-
-void MyTestAudioProcessor::reachLimitFromApproach() noexcept
-{
-    // What two samples would do: 20:1 and its calibration, then Limit and its threshold.
-    engine->applyParameter (velk::ratioParameter, velk::limitApproachPosition);
-    engine->calibrate();
-    engine->applyParameter (velk::ratioParameter, velk::limitPosition);
-    engine->calibrate();
 }
 
 void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
@@ -204,7 +195,7 @@ void MyTestAudioProcessor::sendAllParametersToEngine() noexcept
 
     // A Limit reached from 20:1 is reached that way again after the engine's fresh set-up.
     if (limitFromApproach.load (relaxed))
-        reachLimitFromApproach();
+        engine->setLimitFromTwentyToOne();
 }
 
 //==============================================================================

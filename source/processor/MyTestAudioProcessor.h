@@ -109,7 +109,6 @@ public:
 private:
     void process (juce::AudioBuffer<float>& buffer, const float* keyLeft, const float* keyRight);
     void sendAllParametersToEngine() noexcept;
-    void reachLimitFromApproach() noexcept;
 
     float lastSampleRate = 44100.0f;
     std::atomic<bool> limitFromApproach { false };

@@ -1,6 +1,7 @@
 // velk-render as a user runs it: files in, files out, the plug-in loaded through its entry point.
 
 #include "EngineMirror.h"
+#include "FactoryPresetTable.h"
 #include "TestSignals.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -109,6 +110,15 @@ juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double 
     return buffer;
 }
 
+/** A factory preset's nine values, as settings for throughEngine. */
+std::vector<std::pair<int, float>> presetSettings (int preset)
+{
+    std::vector<std::pair<int, float>> settings;
+    for (int index = 0; index < velk::numParameters; ++index)
+        settings.push_back ({ index, velk::factoryPresets[preset].values[index] });
+    return settings;
+}
+
 bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
 {
     if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
@@ -148,11 +158,8 @@ TEST (Render, FloatOutputEqualsTheEngineBitForBit)
 TEST (Render, PresetsAndTheKeyedLv2RenderEqualTheEngineBitForBit)
 {
     Folder folder;
-    const auto& limiter = velk::factoryPresets[5];
-    ASSERT_EQ (limiter.values[velk::ratioParameter], velk::limitPosition);
-    std::vector<std::pair<int, float>> limiterValues;
-    for (int index = 0; index < velk::numParameters; ++index)
-        limiterValues.push_back ({ index, limiter.values[index] });
+    const int limiter = 5, ducking = 11;
+    ASSERT_EQ (velk::factoryPresets[limiter].values[velk::ratioParameter], velk::limitPosition);
 
     for (int channels : { 1, 2 })
     {
@@ -162,7 +169,7 @@ TEST (Render, PresetsAndTheKeyedLv2RenderEqualTheEngineBitForBit)
 
         // The limiter preset through the LV2 build, with a key not listened to or none: Limit
         // is reached from 20:1.
-        const auto expected = throughEngine (input, 48000.0, limiterValues, true);
+        const auto expected = throughEngine (input, 48000.0, presetSettings (limiter), true);
         for (const auto& extra : { juce::StringArray(), juce::StringArray { "--key", folder.path ("key.wav"), "--sidechain", "internal" } })
         {
             auto arguments = juce::StringArray { folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "limiter" };
@@ -178,10 +185,7 @@ TEST (Render, PresetsAndTheKeyedLv2RenderEqualTheEngineBitForBit)
         // mono audio): the key drives the compressor, then silence does.
         const auto run = render ({ folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "Ducking by Key", "--key", folder.path ("key.wav") });
         ASSERT_EQ (run.exitCode, 0) << run.output;
-        std::vector<std::pair<int, float>> ducking;
-        for (int index = 0; index < velk::numParameters; ++index)
-            ducking.push_back ({ index, velk::factoryPresets[11].values[index] });
-        EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), throughEngine (input, 48000.0, ducking, false, &key))) << channels;
+        EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), throughEngine (input, 48000.0, presetSettings (ducking), false, &key))) << channels;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CompressorCore.h"
-#include "FactoryPresetTable.h"
+#include "ParameterTable.h"
 
 /**
     An engine given what the plug-in's processor gives it: the nine parameter defaults at first,
@@ -19,15 +19,8 @@ public:
 
     void set (int index, float value) { engine.applyParameter (index, value); }
 
-    /** Ratio Limit as the presets and the LV2 ports reach it: from 20:1, calibrated on the way. */
-    void setLimitFromApproach()
-    {
-        for (const float position : { velk::limitApproachPosition, velk::limitPosition })
-        {
-            set (velk::ratioParameter, position);
-            engine.calibrate();
-        }
-    }
+    /** Ratio Limit as the presets and the LV2 ports reach it. */
+    void setLimitFromApproach() { engine.setLimitFromTwentyToOne(); }
 
     /** One frame in place; right is null for a mono frame. key, where given, points to the
         external key's two samples. */

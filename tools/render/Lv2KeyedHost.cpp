@@ -61,17 +61,14 @@ Lv2KeyedHost::~Lv2KeyedHost()
 
 void Lv2KeyedHost::setParameter (int index, float value)
 {
-    if (index == velk::sidechainParameter)
-        controls[(size_t) layout.sidechain()] = value;
-    else if (velk::isParameterIndex (index))
-        controls[(size_t) layout.parameter (index)] = value;
+    if (const int port = layout.formatParameter (index); port >= 0)
+        controls[(size_t) port] = value;
 }
 
 float Lv2KeyedHost::getParameter (int index) const
 {
-    if (index == velk::sidechainParameter)
-        return controls[(size_t) layout.sidechain()];
-    return velk::isParameterIndex (index) ? controls[(size_t) layout.parameter (index)] : 0.0f;
+    const int port = layout.formatParameter (index);
+    return port >= 0 ? controls[(size_t) port] : 0.0f;
 }
 
 void Lv2KeyedHost::resume (double, int)

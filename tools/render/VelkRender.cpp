@@ -530,16 +530,6 @@ struct Figures
     double seconds = 0.0, elapsed = 0.0;
 };
 
-/** The watcher's Limit as the plug-in reaches it from 20:1, calibrated on the way. */
-void reachLimitFromApproach (CompressorCore& watcher)
-{
-    for (const float position : { velk::limitApproachPosition, velk::limitPosition })
-    {
-        watcher.applyParameter (velk::ratioParameter, position);
-        watcher.calibrate();
-    }
-}
-
 /** The render through the VST 2.4 module (key null) or the LV2 build with the key. */
 template <typename Host>
 Figures render (Host& plugin, Source& source, Source* key, const Destination& destination, const Options& options, RenderPlot& plot)
@@ -572,7 +562,7 @@ Figures render (Host& plugin, Source& source, Source* key, const Destination& de
         // The LV2 build always reaches Limit from 20:1.
         external = plugin.getParameter (velk::sidechainParameter) >= 0.5f;
         if (plugin.getParameter (velk::ratioParameter) == velk::limitPosition)
-            reachLimitFromApproach (watcher);
+            watcher.setLimitFromTwentyToOne();
     }
 
     std::signal (SIGINT, onSignal);
@@ -728,6 +718,16 @@ juce::StringArray caption (Host& plugin, const Source& source, const Figures& f)
 }
 
 //==============================================================================
+/** The summary, and the plot where one was asked for. */
+template <typename Host>
+void reportAndPlot (Host& plugin, const Source& source, const Source* key, const Options& options, const Figures& figures, RenderPlot& plot,
+                    const juce::File& plotOut, const Destination& destination)
+{
+    report (plugin, source, key, options, figures);
+    if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination.file.getFileName(), caption (plugin, source, figures)))
+        throw failure ("cannot write the plot " + options.plotFile);
+}
+
 /** A render with a preset or a key, through the LV2 build: it has the presets' own way to
     Limit and the key inputs, which the VST 2.4 module lacks. */
 int runLv2 (juce::AudioFormatManager& formats, Source& source, const std::optional<Destination>& destination, const Options& options,
@@ -756,9 +756,7 @@ int runLv2 (juce::AudioFormatManager& formats, Source& source, const std::option
     RenderPlot plot (source.totalSamples, source.sampleRate);
     Source* keySource = key ? &*key : nullptr;
     const auto figures = render (plugin, source, keySource, *destination, options, plot);
-    report (plugin, source, keySource, options, figures);
-    if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination->file.getFileName(), caption (plugin, source, figures)))
-        throw failure ("cannot write the plot " + options.plotFile);
+    reportAndPlot (plugin, source, keySource, options, figures, plot, plotOut, *destination);
     return 0;
 }
 
@@ -837,9 +835,7 @@ int run (int argc, char** argv)
     if (! figures)
         return 0;
 
-    report (plugin, source, nullptr, options, *figures);
-    if (options.plotFile.isNotEmpty() && ! plot.writePng (plotOut, "VELK  " + destination->file.getFileName(), caption (plugin, source, *figures)))
-        throw failure ("cannot write the plot " + options.plotFile);
+    reportAndPlot (plugin, source, nullptr, options, *figures, plot, plotOut, *destination);
     return 0;
 }
 } // namespace
