@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -132,10 +133,11 @@ void registerAll()
 
 int main (int argc, char** argv)
 {
-    // --two-lane: the vector maths on the 128-bit path, as on a machine without AVX2.
+    // --lanes=N: the vector maths at most N lanes wide (2, 4 or 8), as on a machine without the
+    // wider instructions.
     for (int i = 1; i < argc; ++i)
-        if (std::string (argv[i]) == "--two-lane")
-            vectorexactmath::allowWidePath (false);
+        if (std::string (argv[i]).rfind ("--lanes=", 0) == 0)
+            vectorexactmath::limitLanes (std::atoi (argv[i] + 8));
 
     registerAll();
     benchmark::Initialize (&argc, argv);

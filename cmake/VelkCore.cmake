@@ -17,11 +17,13 @@ add_library (velk_engine STATIC
     source/engine/ParameterText.cpp
     source/engine/PeakingFilter.cpp
     source/engine/VectorExactMath.cpp
-    source/engine/VectorExactMathAvx2.cpp)
+    source/engine/VectorExactMathAvx2.cpp
+    source/engine/VectorExactMathAvx512.cpp)
 target_include_directories (velk_engine PUBLIC source/engine ${CMAKE_CURRENT_BINARY_DIR}/generated)
-# The wide path alone is compiled for AVX2 (and FMA, which SLEEF's AVX2 code uses); the engine
-# chooses it at run time, so the library still runs on any x86-64 machine.
+# The wider vector paths alone are compiled for AVX2 (and FMA, which SLEEF's AVX2 code uses) and
+# for AVX-512F; the engine chooses one at run time, so the library still runs on any x86-64 machine.
 set_source_files_properties (source/engine/VectorExactMathAvx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma")
+set_source_files_properties (source/engine/VectorExactMathAvx512.cpp PROPERTIES COMPILE_OPTIONS "-mavx512f")
 # SLEEF: vector logarithms and powers with documented error bounds.
 find_package (PkgConfig REQUIRED)
 pkg_check_modules (VELK_SLEEF REQUIRED IMPORTED_TARGET sleef)

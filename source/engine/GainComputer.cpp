@@ -117,44 +117,22 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
         return;
     }
 
-    // The samples whose gain needs the curve; the others are exactly 1.
-    const double belowThreshold = belowThresholdFor (thresholdDb);
-    int n = 0;
-    for (int i = 0; i < count; ++i)
-    {
-        gains[i] = 1.0f;
-        if (! isBelowThreshold (envelopeLeft[i], envelopeRight[i], belowThreshold))
-        {
-            curveIndex[n] = i;
-            // A silent side reads -110 dB below; its logarithm is never taken (log10 (0) would
-            // raise the divide-by-zero flag), so it goes in as 1.
-            levelLeft[n] = envelopeLeft[i] == 0.0f ? 1.0f : envelopeLeft[i];
-            levelRight[n] = envelopeRight[i] == 0.0f ? 1.0f : envelopeRight[i];
-            ++n;
-        }
-    }
-    if (n == 0)
-        return;
+    // The curve's settings as gainDb works them out.
+    vectorexactmath::GainCurve curve {};
+    curve.belowThresholdEnvelope = belowThresholdFor (thresholdDb);
+    curve.thresholdDb = thresholdDb;
+    curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
+    curve.hasKnee = kneeDb > 0.0f;
+    curve.kneeLow = (double) thresholdDb - (double) kneeDb / 2.0;
+    curve.kneeHigh = (double) thresholdDb + (double) kneeDb / 2.0;
+    curve.kneeLowSingle = (float) curve.kneeLow;
+    curve.kneeTopSingle = std::min ((float) curve.kneeHigh, 0.0f);
 
-    // Each envelope in dB (-110 for exactly 0), the linked level's mean of the two linear levels,
-    // its level in dB, the curve, and the power that makes the gain linear: each step's float
-    // equals the plain formula's.
-    vectorexactmath::log10ToFloat (levelLeft, linked, n);
-    vectorexactmath::log10ToFloat (levelRight, levelLog, n);
-    for (int k = 0; k < n; ++k)
+    // The vector path's uncertain lanes, about one in a million, through the scalar functions.
+    const int uncertain = vectorexactmath::linkedGains (envelopeLeft, envelopeRight, gains, count, curve, redo);
+    for (int k = 0; k < uncertain; ++k)
     {
-        const int i = curveIndex[k];
-        const float leftDb = envelopeLeft[i] == 0.0f ? -110.0f : 20.0f * linked[k];
-        const float rightDb = envelopeRight[i] == 0.0f ? -110.0f : 20.0f * levelLog[k];
-        exponentLeft[k] = (double) leftDb / 20.0;
-        exponentRight[k] = (double) rightDb / 20.0;
+        const int i = redo[k];
+        gains[i] = linkedGain (envelopeLeft[i], envelopeRight[i], thresholdDb, ratio, kneeDb, isLimiter);
     }
-    vectorexactmath::meanOfPow10ToFloat (exponentLeft, exponentRight, linked, n);
-    vectorexactmath::log10ToFloat (linked, levelLog, n);
-    for (int k = 0; k < n; ++k)
-        exponentLeft[k] = (double) gainDb (20.0f * levelLog[k], thresholdDb, (float) ratio, kneeDb, isLimiter) / 20.0;
-    vectorexactmath::pow10ToFloat (exponentLeft, linked, n);
-
-    for (int k = 0; k < n; ++k)
-        gains[curveIndex[k]] = linked[k];
 }

@@ -48,11 +48,8 @@ private:
     /** The mean envelope under which the gain is surely exactly 1, for this threshold. */
     double belowThresholdFor (float thresholdDb) noexcept;
 
-    // linkedGains' working arrays: the samples that need the curve, and their values between
-    // the passes.
-    int curveIndex[maxBlock];
-    float levelLeft[maxBlock], levelRight[maxBlock], linked[maxBlock], levelLog[maxBlock];
-    double exponentLeft[maxBlock], exponentRight[maxBlock];
+    /** linkedGains' lanes for the scalar path. */
+    int redo[maxBlock];
 
     std::uint32_t thresholdBits = 0;
     bool thresholdKnown = false;

@@ -161,6 +161,7 @@ enum PinFlags : VstInt32
 
 enum SpeakerArrangementType : VstInt32
 {
+    kSpeakerArrUserDefined = -2,
     kSpeakerArrEmpty = -1,
     kSpeakerArrMono = 0,
     kSpeakerArrStereo = 1,

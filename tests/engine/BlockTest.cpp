@@ -155,12 +155,12 @@ TEST (BlockPath, MatchesThePlainFormulasInEveryMode)
 #else
     const long samplesPerRun = 2000000;
 #endif
-    for (const bool widePath : { true, false })
+    for (const int lanes : vectorPaths())
         for (const float rate : { 44100.0f, 48000.0f, 96000.0f })
             for (const bool mono : { false, true })
             {
-                // The four-lane path where the machine has it, and the two-lane path every machine has.
-                vectorexactmath::allowWidePath (widePath);
+                // Every vector path the machine has: eight, four and two lanes.
+                const PathChoice choice (lanes);
                 CompressorCore engine (rate);
                 ReferenceEngine reference (rate);
                 NoiseSource random ((std::uint32_t) rate * 3u + (mono ? 7u : 0u)), noise (5u);

@@ -28,28 +28,20 @@ double midpointAbove (float f)
     return ((double) f + (double) std::nextafter (f, std::numeric_limits<float>::infinity())) * 0.5;
 }
 
-/** The paths to test: the four-lane one where the machine has it, and the two-lane one. */
-std::vector<bool> paths()
-{
-    if (! vectorexactmath::hasWidePath())
-        std::cout << "[   NOTE   ] no AVX2 and FMA here: only the two-lane path is tested\n";
-    return vectorexactmath::hasWidePath() ? std::vector<bool> { true, false } : std::vector<bool> { false };
-}
-
 /** Runs count inputs through a vector function in one call, odd counts included, on each path. */
 template <typename Input, typename Function, typename Reference>
 ::testing::AssertionResult matches (const std::vector<Input>& inputs, Function&& function, Reference&& reference)
 {
-    for (const bool wide : paths())
+    for (const int lanes : vectorPaths())
     {
         std::vector<float> out (inputs.size());
         {
-            const PathChoice choice (wide);
+            const PathChoice choice (lanes);
             function (inputs.data(), out.data(), (int) inputs.size());
         }
         for (size_t i = 0; i < inputs.size(); ++i)
             if (bitsOf (out[i]) != bitsOf (reference (inputs[i])))
-                return ::testing::AssertionFailure() << std::hexfloat << (wide ? "wide" : "two-lane") << " path, input " << (double) inputs[i]
+                return ::testing::AssertionFailure() << std::hexfloat << lanes << "-lane path, input " << (double) inputs[i]
                                                      << ": " << out[i] << " vs " << reference (inputs[i]);
     }
     return ::testing::AssertionSuccess();
@@ -98,11 +90,11 @@ TEST (VectorExactMath, PowersOfTenAndTheirMean)
     EXPECT_TRUE (matches (y1, vectorexactmath::pow10ToFloat, [] (double y)
                           { return (float) std::pow (10.0, y); }));
 
-    for (const bool wide : paths())
+    for (const int lanes : vectorPaths())
     {
         std::vector<float> out (y1.size());
         {
-            const PathChoice choice (wide);
+            const PathChoice choice (lanes);
             vectorexactmath::meanOfPow10ToFloat (y1.data(), y2.data(), out.data(), (int) y1.size());
         }
         for (size_t i = 0; i < y1.size(); ++i)
@@ -123,13 +115,13 @@ TEST (VectorExactMath, Arctangent)
     for (int i = 0; i < 20000; ++i)
         midpoints.push_back (std::tan (midpointAbove ((float) (1.5 * std::fabs (random.next())))));
     x.insert (x.end(), midpoints.begin(), midpoints.end());
-    for (const bool wide : paths())
+    for (const int lanes : vectorPaths())
     {
-        const PathChoice choice (wide);
+        const PathChoice choice (lanes);
         std::vector<float> out (midpoints.size());
         const long before = vectorexactmath::fallbackCount();
         vectorexactmath::atanToFloat (midpoints.data(), out.data(), (int) midpoints.size());
-        EXPECT_GT (vectorexactmath::fallbackCount() - before, 1000) << (wide ? "wide" : "two-lane");
+        EXPECT_GT (vectorexactmath::fallbackCount() - before, 1000) << lanes << " lanes";
     }
 
     EXPECT_TRUE (matches (x, vectorexactmath::atanToFloat, [] (double v)

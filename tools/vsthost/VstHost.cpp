@@ -127,13 +127,25 @@ std::string VstHost::text (vst2::VstInt32 opcode, int index)
 
 bool VstHost::setChannels (int numChannels)
 {
+    return numChannels <= 2 && requestChannels (numChannels) && effect->numInputs == numChannels && effect->numOutputs == numChannels;
+}
+
+bool VstHost::requestChannels (int numChannels)
+{
+    if (numChannels < 1 || numChannels > 8)
+        return false;
+
     vst2::VstSpeakerArrangement arrangement {};
-    arrangement.type = numChannels == 1 ? vst2::kSpeakerArrMono : vst2::kSpeakerArrStereo;
+    // clang-format off
+    arrangement.type = numChannels == 1 ? vst2::kSpeakerArrMono
+                     : numChannels == 2 ? vst2::kSpeakerArrStereo
+                                        : vst2::kSpeakerArrUserDefined;
+    // clang-format on
     arrangement.numChannels = numChannels;
-    for (int i = 0; i < numChannels && i < 8; ++i)
-        arrangement.speakers[i].type = numChannels == 1 ? 3 : 1 + i; // centre; left, right
-    const bool accepted = dispatch (vst2::effSetSpeakerArrangement, 0, (vst2::VstIntPtr) &arrangement, &arrangement) != 0;
-    return accepted && effect->numInputs == numChannels && effect->numOutputs == numChannels;
+    for (int i = 0; i < numChannels; ++i)
+        arrangement.speakers[i].type = numChannels == 1 ? 3 : i < 2 ? 1 + i
+                                                                    : 0; // centre; left, right; the rest unnamed
+    return dispatch (vst2::effSetSpeakerArrangement, 0, (vst2::VstIntPtr) &arrangement, &arrangement) != 0;
 }
 
 void VstHost::resume (double sampleRate, int blockSize)

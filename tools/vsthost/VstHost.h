@@ -54,8 +54,13 @@ public:
         a missing terminator shows). */
     std::string text (vst2::VstInt32 opcode, int index = 0);
 
-    /** Asks for a mono (1 in, 1 out) or stereo arrangement; false if the plug-in refuses. */
+    /** Asks for a mono (1 in, 1 out) or stereo arrangement; false if the plug-in refuses or its
+        effect record does not show the new counts. */
     bool setChannels (int numChannels);
+    /** Asks for numChannels in and out, 1 to 8 (above 2 as discrete channels): the plug-in's
+        answer alone. The framework's wrapper answers yes but keeps its largest counts in the
+        effect record, and then processes the first numChannels. */
+    bool requestChannels (int numChannels);
     /** Rate, block size, resume and start, as a host does before it processes. */
     void resume (double sampleRate, int blockSize);
     void suspend();

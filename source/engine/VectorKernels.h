@@ -1,0 +1,320 @@
+// The vector paths' code, written once for any lane width. A path's file includes it inside its
+// own namespace (vectorexactmath::lanes2, lanes4 or lanes8), right after defining a struct Lanes
+// in an unnamed namespace there: the vector types D (doubles) and F (as many floats), the mask type
+// M, and the operations below, each one instruction or one SLEEF call. Everything here then has
+// internal linkage or the path's own names, so code compiled for one instruction set never stands
+// in for another's. It includes nothing (no inline library code may slip in) and uses no library
+// function.
+//
+// Each result is the C library's double function rounded to float, bit for bit, where the lane
+// keeps it; see VectorExactMath.h for the bounds.
+
+namespace
+{
+template <typename L>
+struct Kernels
+{
+    using D = typename L::D;
+    using F = typename L::F;
+    static constexpr int width = L::width;
+    static constexpr int allLanes = (1 << width) - 1;
+    static constexpr double ln10 = 2.30258509299404568402;
+
+    /** The lanes whose value * (1 +- relativeError) rounds to one float: that float in result,
+        and the lanes' bits returned. */
+    static int roundCertain (D value, D relativeError, F& result) noexcept
+    {
+        const D spread = L::mul (L::abs (value), relativeError);
+        const F low = L::toFloat (L::sub (value, spread));
+        const F high = L::toFloat (L::add (value, spread));
+        result = low;
+        return L::equalFloats (low, high);
+    }
+
+    /** (float) log10 (x), for x holding floats; positive normal floats only. */
+    static int log10Lanes (D x, F& result) noexcept
+    {
+        const auto normal = L::bothOf (L::lessEqual (L::set (0x1p-126), x), L::lessEqual (x, L::set (0x1.fffffep127)));
+        const D logs = L::mul (L::log (L::select (normal, x, L::set (1.0))), L::set (1.0 / ln10));
+        return roundCertain (logs, L::set (4.0e-15), result) & L::bits (normal);
+    }
+
+    /** The relative error bound of exp (y ln 10) as 10^y: the argument's rounding scaled by its
+        size, plus the two libraries' errors. */
+    static D pow10Error (D argument) noexcept
+    {
+        return L::add (L::mul (L::abs (argument), L::set (2.3e-16)), L::set (1.0e-15));
+    }
+
+    /** The lanes whose argument lies in the powers' range (|argument| < 85); the others zeroed
+        in argument, so that no function sees their values. */
+    static int powerRange (D& argument) noexcept
+    {
+        const auto inRange = L::less (L::abs (argument), L::set (85.0));
+        argument = L::select (inRange, argument, L::set (0.0));
+        return L::bits (inRange);
+    }
+
+    /** (float) pow (10, y). */
+    static int pow10Lanes (D y, F& result) noexcept
+    {
+        D argument = L::mul (y, L::set (ln10));
+        const D error = pow10Error (argument);
+        const int usable = powerRange (argument);
+        return roundCertain (L::exp (argument), error, result) & usable;
+    }
+
+    /** (float) ((pow (10, y1) + pow (10, y2)) * 0.5). Both terms are positive, so the sum's
+        relative error is at most the larger term's, plus the rounding of the two sums. */
+    static int meanOfPow10Lanes (D y1, D y2, F& result) noexcept
+    {
+        D a = L::mul (y1, L::set (ln10)), b = L::mul (y2, L::set (ln10));
+        const D error = L::add (L::max (pow10Error (a), pow10Error (b)), L::set (3.0e-16));
+        const int usable = powerRange (a) & powerRange (b);
+        const D mean = L::mul (L::add (L::exp (a), L::exp (b)), L::set (0.5));
+        return roundCertain (mean, error, result) & usable;
+    }
+
+    /** (float) atan (x), finite x. SLEEF's atan here is within 3.5 ULP and the C library's within
+        1: 1.0e-15 together; the lane keeps the result where twice that rounds to one float. */
+    static int atanLanes (D x, F& result) noexcept
+    {
+        const auto finite = L::lessEqual (L::abs (x), L::set (1.7976931348623157e308));
+        return roundCertain (L::atan (L::select (finite, x, L::set (0.0))), L::set (2.0e-15), result) & L::bits (finite);
+    }
+
+    /** Appends the lanes of vector start that are not in kept (and below count) to redo. */
+    static int addRedo (int kept, int start, int count, int* redo, int n) noexcept
+    {
+        for (int missing = ~kept & allLanes; missing != 0; missing &= missing - 1)
+        {
+            const int index = start + __builtin_ctz ((unsigned) missing);
+            if (index < count)
+                redo[n++] = index;
+        }
+        return n;
+    }
+
+    /**
+        Runs body (start, in, out) over count values, a vector at a time: in points at the vector's
+        inputs (of type T) and out at its floats. A last partial vector goes through buffers
+        padded with padding.
+    */
+    template <typename T, typename Body>
+    static void overArray (const T* input, float* output, int count, T padding, Body&& body) noexcept
+    {
+        int start = 0;
+        for (; start + width <= count; start += width)
+            body (start, input + start, output + start);
+
+        if (start < count)
+        {
+            T in[width];
+            float out[width];
+            for (int lane = 0; lane < width; ++lane)
+                in[lane] = start + lane < count ? input[start + lane] : padding;
+            body (start, in, out);
+            for (int lane = 0; start + lane < count; ++lane)
+                output[start + lane] = out[lane];
+        }
+    }
+
+    /** One elementary function over an array: lane (start, vector, result) returns the lanes
+        kept. */
+    template <typename T, typename Lane>
+    static int elementary (const T* input, float* output, int count, T padding, int* redo, Lane&& lane) noexcept
+    {
+        int n = 0;
+        overArray (input, output, count, padding, [&] (int start, const T* in, float* out)
+                   {
+            F result;
+            const int kept = lane (start, L::load (in), result);
+            L::store (out, result);
+            if (kept != allLanes)
+                n = addRedo (kept, start, count, redo, n); });
+        return n;
+    }
+
+    /** The argument of the arctangent in a colouring curve (see AtanShapes.h). */
+    template <int mode>
+    static D shapeArgument (D x, double g) noexcept
+    {
+        if constexpr (mode == 0)
+        {
+            const D u = L::mul (L::set (g - 0.2), x);
+            return L::add (L::mul (L::mul (L::mul (u, u), L::set (0.544)), L::set (2.0)), x);
+        }
+        else if constexpr (mode == 3)
+        {
+            const D u = L::mul (x, L::set (0.068));
+            return L::add (L::mul (L::mul (L::mul (u, u), L::set (0.476)), L::set (2.0)), x);
+        }
+        else
+        {
+            const D u = L::mul (x, L::set (0.454));
+            return L::toDouble (L::toFloat (L::add (L::mul (L::mul (L::mul (u, u), L::set (g)), L::set (2.0)), x)));
+        }
+    }
+
+    /** What follows the arctangent a in a colouring curve. */
+    template <int mode>
+    static F shapeFinish (F x, F a, float g) noexcept
+    {
+        if constexpr (mode == 0)
+        {
+            const F v = L::toFloat (L::add (L::mul (L::toDouble (a), L::set (0.03)), L::toDouble (x)));
+            return L::toFloat (L::mul (L::toDouble (v), L::set (1.82)));
+        }
+        else if constexpr (mode == 3)
+        {
+            const F v = L::addFloats (L::mulFloats (a, L::setFloats (g)), x);
+            return L::toFloat (L::mul (L::toDouble (v), L::set (1.32)));
+        }
+        else
+        {
+            return L::toFloat (L::mul (L::toDouble (L::addFloats (a, x)), L::set (1.04)));
+        }
+    }
+
+    /** A colouring curve in place; a lane whose arctangent is not certain keeps its sample. */
+    template <int mode>
+    static int shape (float* samples, int count, float g, int* redo) noexcept
+    {
+        int n = 0;
+        overArray (samples, samples, count, 0.0f, [&] (int start, const float* in, float* out)
+                   {
+            const F x = L::load (in);
+            F arctangent;
+            const int kept = atanLanes (shapeArgument<mode> (L::toDouble (x), (double) g), arctangent);
+            const F y = shapeFinish<mode> (x, arctangent, g);
+            if (kept == allLanes)
+            {
+                L::store (out, y);
+                return;
+            }
+            float original[width];
+            L::store (original, x);
+            L::store (out, y);
+            for (int lane = 0; lane < width; ++lane)
+                if ((kept & (1 << lane)) == 0)
+                    out[lane] = original[lane];
+            n = addRedo (kept, start, count, redo, n); });
+        return n;
+    }
+
+    /** The curve's gain in dB (GainComputer::gainDb), as doubles. */
+    static D gainDb (F levelDb, const GainCurve& curve) noexcept
+    {
+        F slope = L::setFloats (curve.slope);
+        if (curve.hasKnee)
+        {
+            // Within the knee the slope is interpolated from 0 at its lower end to the full
+            // slope at its top.
+            const D level = L::toDouble (levelDb);
+            const auto inKnee = L::bothOf (L::less (L::set (curve.kneeLow), level), L::less (level, L::set (curve.kneeHigh)));
+            const F low = L::setFloats (curve.kneeLowSingle);
+            const F fraction = L::divFloats (L::subFloats (levelDb, low), L::subFloats (L::setFloats (curve.kneeTopSingle), low));
+            slope = L::toFloat (L::select (inKnee, L::toDouble (L::mulFloats (slope, fraction)), L::toDouble (slope)));
+        }
+        const D result = L::toDouble (L::mulFloats (L::subFloats (L::setFloats (curve.thresholdDb), levelDb), slope));
+        return L::select (L::less (L::set (0.0), result), L::set (0.0), result);
+    }
+
+    /**
+        GainComputer::linkedGain over arrays: exactly 1 where the mean envelope is at or below the
+        threshold, else the curve of the linked level. Every step rounds as the scalar code does;
+        a lane with any step uncertain goes to redo.
+    */
+    static int linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count, const GainCurve& curve, int* redo) noexcept
+    {
+        // A silent side: its level reads -110 dB, 10^-5.5 linear in the below-threshold test;
+        // its logarithm is never taken (log10 (0) would raise the divide-by-zero flag).
+        const D silentEnvelope = L::set (3.1622776601683795e-06);
+        int n = 0;
+        float rightPadded[width];
+        overArray (envelopeLeft, gains, count, 0.0f, [&] (int start, const float* leftIn, float* out)
+                   {
+            const float* rightIn = envelopeRight + start;
+            if (start + width > count)
+            {
+                for (int lane = 0; lane < width; ++lane)
+                    rightPadded[lane] = start + lane < count ? envelopeRight[start + lane] : 0.0f;
+                rightIn = rightPadded;
+            }
+            const D left = L::toDouble (L::load (leftIn)), right = L::toDouble (L::load (rightIn));
+            const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
+            const D mean = L::mul (L::add (L::select (leftSilent, silentEnvelope, left), L::select (rightSilent, silentEnvelope, right)), L::set (0.5));
+            const auto needed = L::less (L::set (curve.belowThresholdEnvelope), mean);
+            if (L::bits (needed) == 0)
+            {
+                L::store (out, L::setFloats (1.0f));
+                return;
+            }
+
+            F leftLog, rightLog, linked, linkedLog, gain;
+            int kept = log10Lanes (L::select (leftSilent, L::set (1.0), left), leftLog);
+            kept &= log10Lanes (L::select (rightSilent, L::set (1.0), right), rightLog);
+            const D leftDb = L::select (leftSilent, L::set (-110.0), L::toDouble (L::mulFloats (L::setFloats (20.0f), leftLog)));
+            const D rightDb = L::select (rightSilent, L::set (-110.0), L::toDouble (L::mulFloats (L::setFloats (20.0f), rightLog)));
+            kept &= meanOfPow10Lanes (L::div (leftDb, L::set (20.0)), L::div (rightDb, L::set (20.0)), linked);
+            kept &= log10Lanes (L::toDouble (linked), linkedLog);
+            const D exponent = L::div (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (20.0));
+            kept &= pow10Lanes (exponent, gain);
+            L::store (out, L::toFloat (L::select (needed, L::toDouble (gain), L::set (1.0))));
+
+            const int uncertain = L::bits (needed) & ~kept;
+            if (uncertain != 0)
+                n = addRedo (~uncertain, start, count, redo, n); });
+        return n;
+    }
+};
+} // namespace
+
+using Vector = Kernels<Lanes>;
+using D = Lanes::D;
+using F = Lanes::F;
+
+int log10ToFloat (const float* x, float* out, int count, int* redo) noexcept
+{
+    return Vector::elementary (x, out, count, 1.0f, redo, [] (int, F v, F& r)
+                               { return Vector::log10Lanes (Lanes::toDouble (v), r); });
+}
+
+int pow10ToFloat (const double* y, float* out, int count, int* redo) noexcept
+{
+    return Vector::elementary (y, out, count, 0.0, redo, [] (int, D v, F& r)
+                               { return Vector::pow10Lanes (v, r); });
+}
+
+int meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count, int* redo) noexcept
+{
+    // The second array goes in padded, beside the first.
+    return Vector::elementary (y1, out, count, 0.0, redo, [&] (int start, D first, F& r)
+                               {
+        double second[Lanes::width];
+        for (int lane = 0; lane < Lanes::width; ++lane)
+            second[lane] = start + lane < count ? y2[start + lane] : 0.0;
+        return Vector::meanOfPow10Lanes (first, Lanes::load (second), r); });
+}
+
+int atanToFloat (const double* x, float* out, int count, int* redo) noexcept
+{
+    return Vector::elementary (x, out, count, 0.0, redo, [] (int, D v, F& r)
+                               { return Vector::atanLanes (v, r); });
+}
+
+int atanShape (int mode, float* samples, int count, float g, int* redo) noexcept
+{
+    switch (mode)
+    {
+        case 0: return Vector::shape<0> (samples, count, g, redo);
+        case 3: return Vector::shape<3> (samples, count, g, redo);
+        case 4: return Vector::shape<4> (samples, count, g, redo);
+        default: return 0;
+    }
+}
+
+int linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count, const GainCurve& curve, int* redo) noexcept
+{
+    return Vector::linkedGains (envelopeLeft, envelopeRight, gains, count, curve, redo);
+}
