@@ -156,6 +156,8 @@ TEST (BlockPath, MatchesThePlainFormulasInEveryMode)
     const long samplesPerRun = 2000000;
 #endif
     for (const int lanes : vectorPaths())
+    {
+        const long fallbacksBefore = vectorexactmath::fallbackCount();
         for (const float rate : { 44100.0f, 48000.0f, 96000.0f })
             for (const bool mono : { false, true })
             {
@@ -230,6 +232,9 @@ TEST (BlockPath, MatchesThePlainFormulasInEveryMode)
                     done += size;
                 }
             }
+        // Some lanes were undecided and took the scalar path: that path was checked too.
+        EXPECT_GT (vectorexactmath::fallbackCount(), fallbacksBefore) << lanes << " lanes";
+    }
 }
 
 TEST (BlockPath, EmptyBlocksNonFiniteInputAndOverflowMatchTheSamplePath)
