@@ -447,54 +447,48 @@ void CompressorCore::processBlock (float* left, float* right, const float* keyLe
     }
 }
 
+namespace
+{
+/** Calls body with the value as a compile-time constant: one of the listed values, else the
+    last. */
+template <int first, int... others, typename Body>
+void withConstant (int value, Body&& body) noexcept
+{
+    if constexpr (sizeof...(others) == 0)
+        body (std::integral_constant<int, first>());
+    else if (value == first)
+        body (std::integral_constant<int, first>());
+    else
+        withConstant<others...> (value, body);
+}
+
+/** The sidechain filter of a filter mode: 0 none (modes 0 and 2), 1 high-pass, 3 bell, -1 silent
+    detectors (a mode outside 0..3). */
+int sidechainFilterOf (std::int32_t filterMode) noexcept
+{
+    return filterMode == 0 || filterMode == 2 ? 0 : filterMode == 1 || filterMode == 3 ? filterMode
+                                                                                       : -1;
+}
+} // namespace
+
 void CompressorCore::processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
 {
     const auto& settings = snapshot.values();
     const float inputLinear = snapshot.inputLinear();
-    const float outputLinear = snapshot.outputLinear();
-    const bool flushAllowed = snapshot.filterFlushAllowed();
 
-    // 1. The recursive sidechain, sample by sample: filters and detectors. A mono stream (or a
-    //    mono key) feeds its sample as both sides. The envelopes stay in registers for the chunk.
-    const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
-    const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
-    float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
-    // One loop for each source, so that the internal sidechain's loop carries no key test.
-    const auto sidechainLoop = [&] (auto sourceOf)
-    {
-        for (int i = 0; i < numSamples; ++i)
-        {
-            const float inLeft = finiteOrZero (left[i]);
-            const float inRight = right != nullptr ? finiteOrZero (right[i]) : inLeft;
-            scratch.audioLeft[i] = inLeft;
-            scratch.audioRight[i] = inRight;
+    // A mono stream (or a mono key) reads its one channel as both sides.
+    const float* rightIn = right != nullptr ? right : left;
+    const float* keyRightIn = keyRight != nullptr ? keyRight : keyLeft;
 
-            const auto [sourceLeft, sourceRight] = sourceOf (i, inLeft, inRight);
-            feedSidechain (sourceLeft, sourceRight, settings.filterMode, inputLinear, flushAllowed);
-            envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sidechainLeft, attackLeft, releaseLeft);
-            envelopeRight = detectorRight.nextEnvelope (envelopeRight, sidechainRight, attackRight, releaseRight);
-            scratch.envelopeLeft[i] = envelopeLeft;
-            scratch.envelopeRight[i] = envelopeRight;
-            scratch.sidechainMono[i] = (sidechainLeft + sidechainRight) * 0.5f;
-        }
-    };
-    if (keyLeft == nullptr)
-    {
-        sidechainLoop ([] (int, float inLeft, float inRight)
-                       { return std::pair { inLeft, inRight }; });
-    }
-    else
-    {
-        sidechainLoop (
-            [keyLeft, keyRight] (int i, float, float)
-            {
-            const float keyedLeft = finiteOrZero (keyLeft[i]);
-            return std::pair { keyedLeft, keyRight != nullptr ? finiteOrZero (keyRight[i]) : keyedLeft };
-        });
-    }
-    detectorLeft.envelope = envelopeLeft;
-    detectorRight.envelope = envelopeRight;
-    sidechainRight = scratch.sidechainMono[numSamples - 1];
+    // At ratio 1 the meter follows the mono sidechain, so it runs with the detectors; otherwise it
+    // follows the gain, and runs with the audio.
+    const int meterWithSidechain = settings.ratio == 1 ? 1 : 0;
+
+    // 1. The recursive sidechain, sample by sample: filters and detectors.
+    withConstant<0, 1, 3, -1> (sidechainFilterOf (settings.filterMode), [&] (auto filter)
+                               { withConstant<0, 1> (keyLeft != nullptr ? 1 : 0, [&] (auto keyed)
+                                                     { withConstant<0, 1> (meterWithSidechain, [&] (auto meter)
+                                                                           { sidechainPass<filter, keyed, meter> (left, rightIn, keyLeft, keyRightIn, numSamples); }); }); });
 
     // 2. The gains. The first sample sees the threshold from before this chunk's calibration,
     //    the others the calibrated one.
@@ -503,48 +497,187 @@ void CompressorCore::processChunk (float* left, float* right, const float* keyLe
     if (numSamples > 1)
         gainComputer.linkedGains (scratch.envelopeLeft + 1, scratch.envelopeRight + 1, scratch.gain + 1, numSamples - 1, thresholdDb, settings.ratio, settings.kneeDb, settings.limiter);
 
-    // 3. The audio: distortion, then sample by sample the audio high-pass, the meter, gain,
-    //    clip detection, output and DC blocking.
-    // The arctangent curves have no memory: the whole chunk at once, before the loop.
-    const bool shapedAhead = settings.distortionMode == 3 || settings.distortionMode == 4 || (settings.distortionMode == 0 && settings.inputGain > 0.0f);
+    // 3. The audio. The arctangent curves have no memory: the whole chunk at once, first.
+    // (Mode 0 silences the audio at an input gain of 0 or below; any other gain, NaN included,
+    // drives its curve.)
+    const bool shapedAhead = settings.distortionMode == 3 || settings.distortionMode == 4 || (settings.distortionMode == 0 && ! (settings.inputGain <= 0.0f));
     if (shapedAhead)
     {
         atanShapeBlock (settings.distortionMode, scratch.audioLeft, numSamples, inputLinear);
         atanShapeBlock (settings.distortionMode, scratch.audioRight, numSamples, inputLinear);
     }
 
-    // The meter, the output stage's blockers, the smallest gain and the clip test live in
-    // registers for the chunk.
+    // Then sample by sample the saturators, the audio high-pass, the meter, gain, clip detection,
+    // output and DC blocking. A mono stream's right side goes back to the scratch.
+    const int distortion = shapedAhead ? 0 : settings.distortionMode == 0 ? 3
+                                                                          : settings.distortionMode;
+    withConstant<1, 2, 3, 0> (distortion, [&] (auto shaper)
+                              { withConstant<0, 1> (settings.filterMode == 2 ? 1 : 0, [&] (auto highPass)
+                                                    { withConstant<0, 1> (1 - meterWithSidechain, [&] (auto meter)
+                                                                          { outputPass<shaper, highPass, meter> (left, right != nullptr ? right : scratch.audioRight, numSamples); }); }); });
+
+    lastGain = scratch.gain[numSamples - 1];
+    meterValue.store (meterState, relaxed);
+}
+
+/** The sidechain of a chunk, for one sidechain filter (see sidechainFilterOf), the audio or a key
+    as its source, and the meter here or not. The envelopes, the filters' history and the meter
+    live in registers for the chunk. */
+template <int filter, bool keyed, bool withMeter>
+void CompressorCore::sidechainPass (const float* left, const float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
+{
+    const float inputLinear = snapshot.inputLinear();
+    const bool flushAllowed = snapshot.filterFlushAllowed();
+    const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
+    const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
+    float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
     float meter = meterState;
-    DcBlocker blockerLeft = dcBlockerLeft, blockerRight = dcBlockerRight;
+    float sideLeft = 0.0f, mono = 0.0f;
+    HighPassBiquad highLeft = highPassLeft, highRight = highPassRight;
+    PeakingFilter bellLeft = peakingLeft, bellRight = peakingRight;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float inLeft = finiteOrZero (left[i]);
+        const float inRight = finiteOrZero (right[i]);
+        scratch.audioLeft[i] = inLeft;
+        scratch.audioRight[i] = inRight;
+
+        const float sourceLeft = keyed ? finiteOrZero (keyLeft[i]) : inLeft;
+        const float sourceRight = keyed ? finiteOrZero (keyRight[i]) : inRight;
+        float sideRight;
+        if constexpr (filter == 0)
+        {
+            sideLeft = inputLinear * sourceLeft;
+            sideRight = inputLinear * sourceRight;
+        }
+        else if constexpr (filter == 1)
+        {
+            sideLeft = inputLinear * keepFinite (highLeft, highLeft.processSample (sourceLeft));
+            sideRight = inputLinear * keepFinite (highRight, highRight.processSample (sourceRight));
+            if (flushAllowed)
+            {
+                highLeft.snapToZeroWhenDecayed();
+                highRight.snapToZeroWhenDecayed();
+            }
+        }
+        else if constexpr (filter == 3)
+        {
+            float copyLeft = sourceLeft, copyRight = sourceRight;
+            bellLeft.processSample (copyLeft);
+            bellRight.processSample (copyRight);
+            copyLeft = keepFinite (bellLeft, copyLeft);
+            copyRight = keepFinite (bellRight, copyRight);
+            if (flushAllowed)
+            {
+                bellLeft.snapToZeroWhenDecayed();
+                bellRight.snapToZeroWhenDecayed();
+            }
+            sideLeft = inputLinear * copyLeft;
+            sideRight = inputLinear * copyRight;
+        }
+        else
+        {
+            sideLeft = 0.0f;
+            sideRight = 0.0f;
+        }
+
+        envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sideLeft, attackLeft, releaseLeft);
+        envelopeRight = detectorRight.nextEnvelope (envelopeRight, sideRight, attackRight, releaseRight);
+        scratch.envelopeLeft[i] = envelopeLeft;
+        scratch.envelopeRight[i] = envelopeRight;
+        mono = (sideLeft + sideRight) * 0.5f;
+        if constexpr (withMeter)
+            meter = MeterBallistics::advance (meter, MeterBallistics::target (1, mono, 1.0f));
+    }
+
+    detectorLeft.envelope = envelopeLeft;
+    detectorRight.envelope = envelopeRight;
+    sidechainLeft = sideLeft;
+    sidechainRight = mono;
+    if constexpr (withMeter)
+        meterState = meter;
+    if constexpr (filter == 1)
+    {
+        highPassLeft = highLeft;
+        highPassRight = highRight;
+    }
+    if constexpr (filter == 3)
+    {
+        peakingLeft = bellLeft;
+        peakingRight = bellRight;
+    }
+}
+
+/** The audio of a chunk after the arctangent curves, for one distortion stage (0 none or done
+    ahead, 1 mild and 2 strong saturation, 3 silence), the audio high-pass or not, and the meter
+    here or not. */
+template <int distortion, bool highPass, bool withMeter>
+void CompressorCore::outputPass (float* left, float* right, int numSamples) noexcept
+{
+    const float inputLinear = snapshot.inputLinear();
+    const float outputLinear = snapshot.outputLinear();
+    const bool flushAllowed = snapshot.filterFlushAllowed();
+    const std::int32_t ratioNow = snapshot.values().ratio;
     const float makeup = makeupGain;
+    float meter = meterState;
     float smallest = smallestGain;
     bool clipped = false;
+    DcBlocker blockerLeft = dcBlockerLeft, blockerRight = dcBlockerRight;
+    HighPassBiquad highLeft = highPassLeft, highRight = highPassRight;
+    SqrtSaturator saturator = distortion == 2 ? saturatorStrong : saturatorMild;
+
     for (int i = 0; i < numSamples; ++i)
     {
         float outLeft = scratch.audioLeft[i], outRight = scratch.audioRight[i];
-        if (! shapedAhead)
-            distort (outLeft, outRight, inputLinear);
-        if (settings.filterMode == 2)
-            highPassAudio (outLeft, outRight, flushAllowed);
+        if constexpr (distortion == 1)
+            saturator.processMild (outLeft, outRight);
+        else if constexpr (distortion == 2)
+            saturator.processStrong (outLeft, outRight);
+        else if constexpr (distortion == 3)
+        {
+            outLeft *= 0.0f;
+            outRight *= 0.0f;
+        }
 
-        meter = MeterBallistics::advance (meter, MeterBallistics::target (settings.ratio, scratch.sidechainMono[i], scratch.gain[i]));
-        smallest = std::min (smallest, scratch.gain[i]);
-        clipped |= finish (outLeft, outRight, scratch.gain[i], inputLinear, outputLinear, makeup, blockerLeft, blockerRight);
+        if constexpr (highPass)
+        {
+            outLeft = keepFinite (highLeft, highLeft.processSample (outLeft));
+            outRight = keepFinite (highRight, highRight.processSample (outRight));
+            if (flushAllowed)
+            {
+                highLeft.snapToZeroWhenDecayed();
+                highRight.snapToZeroWhenDecayed();
+            }
+        }
+
+        // Here the ratio is not 1, so the meter follows the gain reduction.
+        const float gain = scratch.gain[i];
+        if constexpr (withMeter)
+            meter = MeterBallistics::advance (meter, MeterBallistics::target (ratioNow, 0.0f, gain));
+        smallest = std::min (smallest, gain);
+        clipped |= finish (outLeft, outRight, gain, inputLinear, outputLinear, makeup, blockerLeft, blockerRight);
         left[i] = outLeft;
-        if (right != nullptr)
-            right[i] = outRight;
+        right[i] = outRight;
     }
+
     dcBlockerLeft = blockerLeft;
     dcBlockerRight = blockerRight;
-    meterState = meter;
+    if constexpr (highPass)
+    {
+        highPassLeft = highLeft;
+        highPassRight = highRight;
+    }
+    if constexpr (distortion == 1)
+        saturatorMild = saturator;
+    if constexpr (distortion == 2)
+        saturatorStrong = saturator;
+    if constexpr (withMeter)
+        meterState = meter;
     smallestGain = smallest;
     if (clipped)
     {
         clipFlag.store (true, relaxed);
         ++clipCount;
     }
-
-    meterValue.store (meterState, relaxed);
-    lastGain = scratch.gain[numSamples - 1];
 }

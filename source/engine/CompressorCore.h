@@ -191,6 +191,10 @@ private:
         pair clipped. */
     static bool finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
     void processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
+    template <int filter, bool keyed, bool withMeter>
+    void sidechainPass (const float* left, const float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
+    template <int distortion, bool highPass, bool withMeter>
+    void outputPass (float* left, float* right, int numSamples) noexcept;
     template <bool keyed>
     void processPair (float* leftSample, float* rightSample, float keyLeft, float keyRight) noexcept;
 
@@ -202,7 +206,7 @@ private:
     {
         float audioLeft[blockChunk], audioRight[blockChunk];
         float envelopeLeft[blockChunk], envelopeRight[blockChunk];
-        float sidechainMono[blockChunk], gain[blockChunk];
+        float gain[blockChunk];
     } scratch;
 
     void applyCalibration (const Calibration::Settings& settings) noexcept;

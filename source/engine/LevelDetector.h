@@ -85,15 +85,12 @@ public:
         const float coefficient = rectified > previous ? attackNow : releaseNow;
         float next = (previous - rectified) * coefficient + rectified;
 
-        // Flush below 1.175494351e-38, which lies just above the smallest normal float: that
-        // magnitude itself is flushed too.
-        if (std::fabs (next) <= std::numeric_limits<float>::min())
-            next = 0.0f;
-
-        if (! (1.0f > next)) next = 1.0f; // also catches NaN
-        if (! (next > 0.0f)) next = 0.0f;
-
-        return next;
+        // The clamp to 0..1, where NaN reads 1, and the flush of magnitudes at or below the
+        // smallest normal float (1.175494351e-38 itself included) to 0, in two selects: the top
+        // first, which turns NaN into 1, then everything at or below that smallest normal
+        // (negative values too) to 0.
+        next = 1.0f > next ? next : 1.0f;
+        return next > std::numeric_limits<float>::min() ? next : 0.0f;
     }
 
     /** -110 dB for an envelope of exactly zero, else 20 * log10 (envelope). */
