@@ -30,7 +30,6 @@ struct Lanes
     static D add (D a, D b) noexcept { return _mm_add_pd (a, b); }
     static D sub (D a, D b) noexcept { return _mm_sub_pd (a, b); }
     static D mul (D a, D b) noexcept { return _mm_mul_pd (a, b); }
-    static D div (D a, D b) noexcept { return _mm_div_pd (a, b); }
     static D max (D a, D b) noexcept { return _mm_max_pd (a, b); }
     static D abs (D a) noexcept { return _mm_andnot_pd (_mm_set1_pd (-0.0), a); }
     static F addFloats (F a, F b) noexcept { return _mm_add_ps (a, b); }

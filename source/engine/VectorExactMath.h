@@ -10,7 +10,7 @@
     atan (the _u35 functions) within 3.5 ULP; the C library's log10, pow and atan within 2 ULP
     (glibc's documented bounds; the tests compare millions of results). A lane keeps the vector
     result only when every value within the error bound around it rounds to the same float: 4e-15
-    relative for the logarithm, |argument| * 2.3e-16 + 1e-15 for the powers (the argument's
+    relative for the logarithm, |argument| * 6e-16 + 1e-15 for the powers (the argument's
     rounding scaled by its size, plus the two libraries' errors), 3e-16 more for the mean of two,
     2e-15 for the arctangent. Any other lane, about one in a million, gets the C library's result,
     as ExactMath's scalar functions do; so does every lane whose input lies outside the functions'

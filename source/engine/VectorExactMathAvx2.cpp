@@ -29,7 +29,6 @@ struct Lanes
     static D add (D a, D b) noexcept { return _mm256_add_pd (a, b); }
     static D sub (D a, D b) noexcept { return _mm256_sub_pd (a, b); }
     static D mul (D a, D b) noexcept { return _mm256_mul_pd (a, b); }
-    static D div (D a, D b) noexcept { return _mm256_div_pd (a, b); }
     static D max (D a, D b) noexcept { return _mm256_max_pd (a, b); }
     static D abs (D a) noexcept { return _mm256_andnot_pd (_mm256_set1_pd (-0.0), a); }
     static F addFloats (F a, F b) noexcept { return _mm_add_ps (a, b); }

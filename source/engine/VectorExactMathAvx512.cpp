@@ -34,7 +34,6 @@ struct Lanes
     static D add (D a, D b) noexcept { return _mm512_add_pd (a, b); }
     static D sub (D a, D b) noexcept { return _mm512_sub_pd (a, b); }
     static D mul (D a, D b) noexcept { return _mm512_mul_pd (a, b); }
-    static D div (D a, D b) noexcept { return _mm512_div_pd (a, b); }
     static D max (D a, D b) noexcept { return _mm512_max_pd (a, b); }
     static D abs (D a) noexcept { return _mm512_abs_pd (a); }
     static F addFloats (F a, F b) noexcept { return _mm256_add_ps (a, b); }
