@@ -165,9 +165,11 @@ std::vector<ComparisonCase> comparisonCases()
 */
 void compareWithPeer (double audioSeconds)
 {
+    const char* lanes = std::getenv ("VELK_VECTOR_LANES");
     std::printf ("\nVELK against IEM's OmniCompressor (VST 2.4, 4 channels, threshold -20 dB, ratio 4):\n"
-                 "blocks of %d at 48 kHz, thread CPU time of the process calls, medians of 3 rounds of %.2f s of audio each\n",
-                 comparisonBlock, audioSeconds);
+                 "blocks of %d at 48 kHz, thread CPU time of the process calls, medians of 3 rounds of %.2f s of audio each;\n"
+                 "VELK's vector maths on the widest path the CPU has%s%s\n",
+                 comparisonBlock, audioSeconds, lanes != nullptr ? ", at most " : "", lanes != nullptr ? lanes : "");
     if (access (peerPath, R_OK) != 0)
     {
         std::printf ("skipped the peer: %s is not installed (package iem-plugin-suite-vst)\n", peerPath);
@@ -233,7 +235,8 @@ void compareWithPeer (double audioSeconds)
 int main (int argc, char** argv)
 {
     // --comparison_seconds=S: the audio per measurement of the comparison (0 leaves it out);
-    // --comparison_only: the comparison without the benchmark's own cases.
+    // --comparison_only: the comparison without the benchmark's own cases; --lanes=N: VELK's
+    // vector maths at most N lanes wide (2 or 4), through VELK_VECTOR_LANES before it loads.
     double comparisonSeconds = 10.0;
     bool comparisonOnly = false;
     std::vector<char*> rest;
@@ -244,6 +247,8 @@ int main (int argc, char** argv)
             comparisonSeconds = std::atof (argument.c_str() + 21);
         else if (argument == "--comparison_only")
             comparisonOnly = true;
+        else if (argument.rfind ("--lanes=", 0) == 0)
+            setenv ("VELK_VECTOR_LANES", argument.c_str() + 8, 1);
         else
             rest.push_back (argv[i]);
     }

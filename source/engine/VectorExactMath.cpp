@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 
 // The two-lane path: SSE2, which every x86-64 machine has.
 namespace vectorexactmath::lanes2
@@ -68,9 +69,18 @@ int widestLanes() noexcept
     return 2;
 }
 
+/** The limit set by VELK_VECTOR_LANES (2 or 4; anything else leaves the widest path): for a
+    machine that slows down as a whole while AVX-512 runs, and for comparing the paths. */
+int lanesFromEnvironment() noexcept
+{
+    const char* value = std::getenv ("VELK_VECTOR_LANES");
+    const int lanes = value != nullptr ? std::atoi (value) : 8;
+    return lanes == 2 || lanes == 4 ? lanes : 8;
+}
+
 // Found when the library loads, so that no audio thread waits on a first-use guard.
 const int available = widestLanes();
-std::atomic<int> laneLimit { 8 };
+std::atomic<int> laneLimit { lanesFromEnvironment() };
 std::atomic<long> fallbacks { 0 };
 
 /** A path's entry points. */

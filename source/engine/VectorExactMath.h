@@ -28,8 +28,9 @@ int availableLanes() noexcept;
 /** The path the functions take now: the widest available within the limit. */
 int lanesInUse() noexcept;
 
-/** Keeps every call at most this many lanes wide (2, 4 or 8; 8 is the default), as on a machine
-    without the wider instructions; for tests and benchmarks. */
+/** Keeps every call at most this many lanes wide (2, 4 or 8), as on a machine without the wider
+    instructions; for tests and benchmarks. The limit starts at the environment variable
+    VELK_VECTOR_LANES (2 or 4), else at 8. */
 void limitLanes (int lanes) noexcept;
 
 /** How many lanes so far took the scalar result because the vector result could not be trusted
