@@ -531,6 +531,7 @@ void CompressorCore::sidechainPass (const float* left, const float* right, const
     const float attackLeft = snapshot.attackCoefLeft(), releaseLeft = snapshot.releaseCoefLeft();
     const float attackRight = snapshot.attackCoefRight(), releaseRight = snapshot.releaseCoefRight();
     float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
+    const DetectorMode rectifierLeft = detectorLeft.mode, rectifierRight = detectorRight.mode;
     float meter = meterState;
     float sideLeft = 0.0f, mono = 0.0f;
     HighPassBiquad highLeft = highPassLeft, highRight = highPassRight;
@@ -582,8 +583,8 @@ void CompressorCore::sidechainPass (const float* left, const float* right, const
             sideRight = 0.0f;
         }
 
-        envelopeLeft = detectorLeft.nextEnvelope (envelopeLeft, sideLeft, attackLeft, releaseLeft);
-        envelopeRight = detectorRight.nextEnvelope (envelopeRight, sideRight, attackRight, releaseRight);
+        envelopeLeft = LevelDetector::follow (rectifierLeft, envelopeLeft, sideLeft, attackLeft, releaseLeft);
+        envelopeRight = LevelDetector::follow (rectifierRight, envelopeRight, sideRight, attackRight, releaseRight);
         scratch.envelopeLeft[i] = envelopeLeft;
         scratch.envelopeRight[i] = envelopeRight;
         mono = (sideLeft + sideRight) * 0.5f;

@@ -16,3 +16,13 @@ inline bool isFiniteFloat (float value) noexcept
 {
     return (bitsOf (value) & 0x7f800000u) != 0x7f800000u;
 }
+
+/** greater > than ? ifGreater : otherwise, as a select on the bits rather than a branch: where
+    noise decides the comparison, a branch is mispredicted every other sample. (A plain ?: may be
+    compiled either way; a comparison of vectors is always a mask.) */
+inline double selectIfGreater (double greater, double than, double ifGreater, double otherwise) noexcept
+{
+    using Pair = double __attribute__ ((vector_size (16)));
+    const Pair chosen = Pair { greater, 0.0 } > Pair { than, 0.0 } ? Pair { ifGreater, 0.0 } : Pair { otherwise, 0.0 };
+    return chosen[0];
+}

@@ -60,10 +60,16 @@ public:
         the detector alone, so that a block loop can keep the envelope in a register. */
     float nextEnvelope (float previous, float x, float attackNow, float releaseNow) const noexcept
     {
+        return follow (mode, previous, x, attackNow, releaseNow);
+    }
+
+    /** nextEnvelope with the rectifier given: a block loop reads the mode once. */
+    static float follow (DetectorMode rectifier, float previous, float x, float attackNow, float releaseNow) noexcept
+    {
         const float magnitude = std::fabs (x);
         float rectified;
 
-        switch (mode)
+        switch (rectifier)
         {
             // clang-format off
             case DetectorMode::Square:       rectified = magnitude * magnitude; break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FloatBits.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -37,6 +39,6 @@ public:
         const double previous = (double) state;
         const double rising = (1.0 - 0.9) * previous + 0.9 * target;
         const double falling = (1.0 - 0.1) * previous + 0.1 * target;
-        return (float) (previous > target ? falling : rising);
+        return (float) selectIfGreater (previous, target, falling, rising);
     }
 };
