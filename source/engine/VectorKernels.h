@@ -81,6 +81,12 @@ struct Kernels
         1: 1.0e-15 together; the lane keeps the result where twice that rounds to one float. */
     static int atanLanes (D x, F& result) noexcept
     {
+        // atan (+-0) is +-0 exactly: a vector of silence takes no arctangent.
+        if (L::bits (L::equal (x, L::set (0.0))) == allLanes)
+        {
+            result = L::toFloat (x);
+            return allLanes;
+        }
         const auto finite = L::lessEqual (L::abs (x), L::set (1.7976931348623157e308));
         return roundCertain (L::atan (L::select (finite, x, L::set (0.0))), L::set (2.0e-15), result) & L::bits (finite);
     }
