@@ -85,11 +85,15 @@ class TimedPlayer
 {
 public:
     TimedPlayer (const char* modulePath, int numChannels, bool silent)
-        : host (modulePath), channels ((size_t) numChannels, std::vector<float> (comparisonBlock)),
-          outputs ((size_t) numChannels, std::vector<float> (comparisonBlock)), silence (silent)
+        : host (modulePath), silence (silent)
     {
         if (numChannels > 2 && ! host.requestChannels (numChannels))
             throw std::runtime_error ("the plug-in refused " + std::to_string (numChannels) + " channels");
+        // A buffer for every channel the effect record names, in case the plug-in reads them
+        // all; those past the arrangement stay silent.
+        const auto* effect = host.getEffect();
+        channels.assign ((size_t) std::max (numChannels, effect->numInputs), std::vector<float> (comparisonBlock));
+        outputs.assign ((size_t) std::max (numChannels, effect->numOutputs), std::vector<float> (comparisonBlock));
         host.resume (sampleRate, comparisonBlock);
         for (auto& c : channels)
             inputPointers.push_back (c.data());

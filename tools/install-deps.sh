@@ -8,6 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 
+# iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with.
 packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
@@ -21,6 +22,7 @@ packages=(
     xvfb xauth x11-utils
     ccache
     lintian
+    iem-plugin-suite-vst
 )
 
 missing=()

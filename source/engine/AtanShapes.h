@@ -9,7 +9,9 @@
     roundings to single precision sit exactly where the comments say.
 
     Each curve is written in two halves, the arctangent's argument and what follows the
-    arctangent, so that a block of samples can take its arctangents together (atanShapeBlock).
+    arctangent. The vector paths (VectorKernels.h) repeat both halves lane for lane, so that a
+    block of samples takes its arctangents together (atanShapeBlock): a change here must be made
+    there too, and the block tests compare the two.
 */
 
 /** y = 1.82 (x + 0.03 atan (x + 1.088 ((g - 0.2) x)^2)). */
@@ -68,6 +70,6 @@ inline void atanShapeFull (float& x, float g) noexcept
 /**
     Distortion mode 0, 3 or 4 on count samples in place, the arctangents taken several at a
     time: the same floats as the curve above sample by sample. Mode 0 expects an input
-    gain above 0 (at 0 or below the mode silences the audio instead).
+    gain that is not 0 or below (there the mode silences the audio instead).
 */
 void atanShapeBlock (int mode, float* samples, int count, float g) noexcept;

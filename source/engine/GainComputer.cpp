@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace
 {
@@ -120,8 +119,9 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
     // The curve's settings as gainDb works them out.
     vectorexactmath::GainCurve curve {};
     curve.belowThresholdEnvelope = belowThresholdFor (thresholdDb);
+    curve.silentEnvelope = silentEnvelope;
     curve.thresholdDb = thresholdDb;
-    curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
+    curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) (float) ratio);
     curve.hasKnee = kneeDb > 0.0f;
     curve.kneeLow = (double) thresholdDb - (double) kneeDb / 2.0;
     curve.kneeHigh = (double) thresholdDb + (double) kneeDb / 2.0;

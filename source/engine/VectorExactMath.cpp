@@ -61,12 +61,17 @@ namespace
 {
 int widestLanes() noexcept
 {
+    // SLEEF's 128-bit functions choose their code on their first call: here, when the library
+    // loads, rather than on an audio thread.
+    const __m128d one = _mm_set1_pd (1.0);
+    volatile double warm = _mm_cvtsd_f64 (_mm_add_pd (_mm_add_pd (Sleef_logd2_u35 (one), Sleef_expd2_u10 (one)), Sleef_atand2_u35 (one)));
+    (void) warm;
+
+    // The eight-lane file may use AVX2 encodings too, so it needs everything the four-lane one does.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports ("avx512f"))
-        return 8;
-    if (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma"))
-        return 4;
-    return 2;
+    if (! (__builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma")))
+        return 2;
+    return __builtin_cpu_supports ("avx512f") ? 8 : 4;
 }
 
 /** The limit set by VELK_VECTOR_LANES (2 or 4; anything else leaves the widest path): for a

@@ -16,8 +16,8 @@
     as ExactMath's scalar functions do; so does every lane whose input lies outside the functions'
     ranges.
 
-    Three paths give the same floats: eight lanes where the CPU has AVX-512F, four where it has
-    AVX2 and FMA (the engine's own check, at run time), two with SSE2 everywhere else. Each lives
+    Three paths give the same floats: eight lanes where the CPU has AVX-512F (with AVX2 and FMA),
+    four where it has AVX2 and FMA (the engine's own check, at run time), two with SSE2 everywhere else. Each lives
     in a file of its own compiled for its instructions (see VectorPaths.h).
 */
 namespace vectorexactmath

@@ -18,8 +18,9 @@ namespace vectorexactmath
 /** The gain curve's settings, worked out once per call of linkedGains. */
 struct GainCurve
 {
-    /** The mean envelope at or under which the gain is exactly 1 (margin included). */
-    double belowThresholdEnvelope;
+    /** The mean envelope at or under which the gain is exactly 1 (margin included), and the
+        envelope that a silent side counts as in that mean (-110 dB). */
+    double belowThresholdEnvelope, silentEnvelope;
     float thresholdDb;
     /** 1 - 1 / ratio in single precision, or 1 for the limiter. */
     float slope;
