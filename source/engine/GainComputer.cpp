@@ -120,6 +120,7 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
     vectorexactmath::GainCurve curve {};
     curve.belowThresholdEnvelope = belowThresholdFor (thresholdDb);
     curve.silentEnvelope = silentEnvelope;
+    curve.silentPower = vectorexactmath::silentSidePower();
     curve.thresholdDb = thresholdDb;
     curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) (float) ratio);
     curve.hasKnee = kneeDb > 0.0f;

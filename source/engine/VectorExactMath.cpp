@@ -25,6 +25,7 @@ struct Lanes
     static F load (const float* p) noexcept { return _mm_castsi128_ps (_mm_loadl_epi64 (reinterpret_cast<const __m128i*> (p))); }
     static D load (const double* p) noexcept { return _mm_loadu_pd (p); }
     static void store (float* p, F v) noexcept { _mm_storel_epi64 (reinterpret_cast<__m128i*> (p), _mm_castps_si128 (v)); }
+    static void store (double* p, D v) noexcept { _mm_storeu_pd (p, v); }
     static D toDouble (F v) noexcept { return _mm_cvtps_pd (v); }
     static F toFloat (D v) noexcept { return _mm_cvtpd_ps (v); }
 
@@ -93,15 +94,15 @@ struct Path
 {
     decltype (&lanes2::log10ToFloat) log10ToFloat;
     decltype (&lanes2::pow10ToFloat) pow10ToFloat;
-    decltype (&lanes2::meanOfPow10ToFloat) meanOfPow10ToFloat;
+    decltype (&lanes2::linkedLevels) linkedLevels;
     decltype (&lanes2::atanToFloat) atanToFloat;
     decltype (&lanes2::atanShape) atanShape;
     decltype (&lanes2::linkedGains) linkedGains;
 };
 
-#define VELK_PATH(name)                                                                                                         \
-    {                                                                                                                           \
-        name::log10ToFloat, name::pow10ToFloat, name::meanOfPow10ToFloat, name::atanToFloat, name::atanShape, name::linkedGains \
+#define VELK_PATH(name)                                                                                                   \
+    {                                                                                                                     \
+        name::log10ToFloat, name::pow10ToFloat, name::linkedLevels, name::atanToFloat, name::atanShape, name::linkedGains \
     }
 constexpr Path twoLanes = VELK_PATH (lanes2), fourLanes = VELK_PATH (lanes4), eightLanes = VELK_PATH (lanes8);
 #undef VELK_PATH
@@ -180,13 +181,25 @@ void pow10ToFloat (const double* y, float* out, int count) noexcept
         { return (float) std::pow (10.0, y[i]); });
 }
 
-void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count) noexcept
+double silentSidePower() noexcept
 {
+    static const double power = std::pow (10.0, -110.0 / 20.0);
+    return power;
+}
+
+void linkedLevels (const float* envelopeLeft, const float* envelopeRight, float* out, double* estimates, double* bounds, int count) noexcept
+{
+    const auto decibels = [] (float envelope)
+    { return envelope == 0.0f ? -110.0f : 20.0f * (float) std::log10 ((double) envelope); };
     inPieces (
         out, count, [&] (int start, int n, int* redo)
-        { return path().meanOfPow10ToFloat (y1 + start, y2 + start, out + start, n, redo); },
+        { return path().linkedLevels (envelopeLeft + start, envelopeRight + start, silentSidePower(), out + start, estimates + start, bounds + start, n, redo); },
         [&] (int i)
-        { return (float) ((std::pow (10.0, y1[i]) + std::pow (10.0, y2[i])) * 0.5); });
+        {
+        estimates[i] = (std::pow (10.0, (double) decibels (envelopeLeft[i]) / 20.0) + std::pow (10.0, (double) decibels (envelopeRight[i]) / 20.0)) * 0.5;
+        bounds[i] = 0.0;
+        return (float) estimates[i];
+        });
 }
 
 void atanToFloat (const double* x, float* out, int count) noexcept

@@ -11,8 +11,9 @@
     (glibc's documented bounds; the tests compare millions of results). A lane keeps the vector
     result only when every value within the error bound around it rounds to the same float: 4e-15
     relative for the logarithm, |argument| * 6e-16 + 1e-15 for the powers (the argument's
-    rounding scaled by its size, plus the two libraries' errors), 3e-16 more for the mean of two,
-    2e-15 for the arctangent. Any other lane, about one in a million, gets the C library's result,
+    rounding scaled by its size, plus the two libraries' errors), 2e-15 for the arctangent. The
+    linked level takes each side's power from its logarithm rather than an exponential, within
+    |exponent| * 6e-15 + 1.5e-15 (see VectorKernels.h), and 3e-16 more for the mean of two. Any other lane, about one in a million, gets the C library's result,
     as ExactMath's scalar functions do; so does every lane whose input lies outside the functions'
     ranges.
 
@@ -43,8 +44,18 @@ void log10ToFloat (const float* x, float* out, int count) noexcept;
 /** out[i] = (float) std::pow (10.0, y[i]). */
 void pow10ToFloat (const double* y, float* out, int count) noexcept;
 
-/** out[i] = (float) ((std::pow (10.0, y1[i]) + std::pow (10.0, y2[i])) * 0.5). */
-void meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count) noexcept;
+/** The power a silent side counts as in the linked level: the C library's 10^(-110 / 20). */
+double silentSidePower() noexcept;
+
+/**
+    The linked level of envelope pairs, as GainComputer links them: (float) ((std::pow (10.0,
+    dBl / 20.0) + std::pow (10.0, dBr / 20.0)) * 0.5), each side's level in dB being
+    20 * (float) log10 (envelope) in single precision, or -110 for an envelope of 0. Also each
+    lane's double before its rounding and that value's relative error bound, which the tests
+    measure against a more precise reference; a lane left to the scalar formula has its double
+    and a bound of 0.
+*/
+void linkedLevels (const float* envelopeLeft, const float* envelopeRight, float* out, double* estimates, double* bounds, int count) noexcept;
 
 /** out[i] = (float) std::atan (x[i]). */
 void atanToFloat (const double* x, float* out, int count) noexcept;

@@ -28,6 +28,7 @@ struct Lanes
     static F load (const float* p) noexcept { return _mm256_loadu_ps (p); }
     static D load (const double* p) noexcept { return _mm512_loadu_pd (p); }
     static void store (float* p, F v) noexcept { _mm256_storeu_ps (p, v); }
+    static void store (double* p, D v) noexcept { _mm512_storeu_pd (p, v); }
     static D toDouble (F v) noexcept { return _mm512_cvtps_pd (v); }
     static F toFloat (D v) noexcept { return _mm512_cvtpd_ps (v); }
 

@@ -33,12 +33,22 @@ struct Kernels
         return L::equalFloats (low, high);
     }
 
+    /** log10 (x) in double, within 1e-15 relative (SLEEF's log within 3.5 ULP, the scaling
+        within 1), for x holding floats; usable names the positive normal ones, the only ones
+        taken. */
+    static D log10Estimate (D x, int& usable) noexcept
+    {
+        const auto normal = L::bothOf (L::lessEqual (L::set (0x1p-126), x), L::lessEqual (x, L::set (0x1.fffffep127)));
+        usable = L::bits (normal);
+        return L::mul (L::log (L::select (normal, x, L::set (1.0))), L::set (1.0 / ln10));
+    }
+
     /** (float) log10 (x), for x holding floats; positive normal floats only. */
     static int log10Lanes (D x, F& result) noexcept
     {
-        const auto normal = L::bothOf (L::lessEqual (L::set (0x1p-126), x), L::lessEqual (x, L::set (0x1.fffffep127)));
-        const D logs = L::mul (L::log (L::select (normal, x, L::set (1.0))), L::set (1.0 / ln10));
-        return roundCertain (logs, L::set (4.0e-15), result) & L::bits (normal);
+        int usable;
+        const D logs = log10Estimate (x, usable);
+        return roundCertain (logs, L::set (4.0e-15), result) & usable;
     }
 
     /** The relative error bound of exp (y ln 10) as 10^y: the argument's rounding scaled by its
@@ -68,15 +78,53 @@ struct Kernels
         return roundCertain (L::exp (argument), error, result) & usable;
     }
 
-    /** (float) ((pow (10, y1) + pow (10, y2)) * 0.5). Both terms are positive, so the sum's
-        relative error is at most the larger term's, plus the rounding of the two sums. */
-    static int meanOfPow10Lanes (D y1, D y2, F& result) noexcept
+    /**
+        One side's power in the linked level, pow (10, dB / 20) for the side's level in dB
+        (20 * (float) log10 (envelope), rounded to float), without an exponential: it is
+        envelope * 10^(dB / 20 - log10 (envelope)), whose exponent is tiny, as the level in dB is
+        the logarithm rounded. From lg, the estimate of log10 (envelope), and exponent, dB * 0.05:
+        t = (exponent - lg) ln 10, |t| < 2e-5, and exp (t) to the cube (the rest is below 1e-20).
+
+        The bound, relative to the C library's power: the exponent is within 2.8e-16 of dB / 20
+        and lg within 1e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.3e-15)
+        * |dB / 20|; the arithmetic adds 5e-16 and the library's power 2.2e-16 more. Twice
+        that: |exponent| * 6e-15 + 1.5e-15.
+    */
+    static D powerOfLevel (D envelope, D lg, D exponent, D& error) noexcept
     {
-        D a = L::mul (y1, L::set (ln10)), b = L::mul (y2, L::set (ln10));
-        const D error = L::add (L::max (pow10Error (a), pow10Error (b)), L::set (3.0e-16));
-        const int usable = powerRange (a) & powerRange (b);
-        const D mean = L::mul (L::add (L::exp (a), L::exp (b)), L::set (0.5));
-        return roundCertain (mean, error, result) & usable;
+        const D t = L::mul (L::sub (exponent, lg), L::set (ln10));
+        const D cube = L::add (L::mul (L::add (L::mul (L::add (L::mul (t, L::set (1.0 / 6.0)), L::set (0.5)), t), L::set (1.0)), t), L::set (1.0));
+        error = L::add (L::mul (L::abs (exponent), L::set (6.0e-15)), L::set (1.5e-15));
+        return L::mul (envelope, cube);
+    }
+
+    /**
+        The linked level of envelope pairs (GainComputer::linkedGain's): each side in dB (-110
+        for an envelope of 0, whose logarithm is never taken), the mean of their powers, rounded
+        to float. The mean's value before the rounding and its relative error bound go to
+        estimate and bound. Both powers are positive, so the sum's relative error is at most the
+        larger one's, plus the rounding of the two sums.
+    */
+    static int linkLanes (D left, D right, double silentPower, F& result, D& estimate, D& bound) noexcept
+    {
+        const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
+        const D leftIn = L::select (leftSilent, L::set (1.0), left), rightIn = L::select (rightSilent, L::set (1.0), right);
+        int leftUsable, rightUsable;
+        const D leftLg = log10Estimate (leftIn, leftUsable), rightLg = log10Estimate (rightIn, rightUsable);
+        F leftLog, rightLog;
+        int kept = roundCertain (leftLg, L::set (4.0e-15), leftLog) & leftUsable;
+        kept &= roundCertain (rightLg, L::set (4.0e-15), rightLog) & rightUsable;
+
+        const D twenty = L::set (0.05);
+        D leftError, rightError;
+        const D leftPower = powerOfLevel (leftIn, leftLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), leftLog)), twenty), leftError);
+        const D rightPower = powerOfLevel (rightIn, rightLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), rightLog)), twenty), rightError);
+
+        // A silent side's power is the library's own 10^-5.5.
+        const D silent = L::set (silentPower);
+        estimate = L::mul (L::add (L::select (leftSilent, silent, leftPower), L::select (rightSilent, silent, rightPower)), L::set (0.5));
+        bound = L::add (L::max (L::select (leftSilent, L::set (0.0), leftError), L::select (rightSilent, L::set (0.0), rightError)), L::set (3.0e-16));
+        return roundCertain (estimate, bound, result) & kept;
     }
 
     /** (float) atan (x), finite x. SLEEF's atan here is within 3.5 ULP and the C library's within
@@ -285,9 +333,8 @@ struct Kernels
             D first[maxVectors], second[maxVectors];
             int m = 0;
 
-            // Which vectors need the curve; the others are exactly 1. A silent side reads -110 dB,
-            // 10^-5.5 linear; its logarithm is never taken (log10 (0) would raise the
-            // divide-by-zero flag), so it goes in as 1.
+            // Which vectors need the curve; the others are exactly 1. A silent side counts as
+            // -110 dB, 10^-5.5 linear.
             for (int start = 0; start < length; start += width)
             {
                 const D l = L::toDouble (L::load (left + start)), r = L::toDouble (L::load (right + start));
@@ -303,27 +350,17 @@ struct Kernels
                 }
                 vectors[m] = start;
                 needed[m] = bits;
-                first[m] = L::select (leftSilent, L::set (1.0), l);
-                second[m] = L::select (rightSilent, L::set (1.0), r);
+                first[m] = l;
+                second[m] = r;
                 ++m;
             }
 
-            // Each side in dB (-110 for silence), as the exponent of its power: dB * 0.05.
-            for (int k = 0; k < m; ++k)
-            {
-                F leftLog, rightLog;
-                kept[k] = log10Lanes (first[k], leftLog) & log10Lanes (second[k], rightLog);
-                const auto leftSilent = L::equal (L::toDouble (L::load (left + vectors[k])), L::set (0.0));
-                const auto rightSilent = L::equal (L::toDouble (L::load (right + vectors[k])), L::set (0.0));
-                first[k] = L::mul (L::select (leftSilent, L::set (-110.0), L::toDouble (L::mulFloats (L::setFloats (20.0f), leftLog))), L::set (0.05));
-                second[k] = L::mul (L::select (rightSilent, L::set (-110.0), L::toDouble (L::mulFloats (L::setFloats (20.0f), rightLog))), L::set (0.05));
-            }
-
-            // The linked level, the mean of the two powers, in dB, through the curve.
+            // The linked level, in dB, through the curve.
             for (int k = 0; k < m; ++k)
             {
                 F linked;
-                kept[k] &= meanOfPow10Lanes (first[k], second[k], linked);
+                D estimate, bound;
+                kept[k] = linkLanes (first[k], second[k], curve.silentPower, linked, estimate, bound);
                 first[k] = L::toDouble (linked);
             }
             for (int k = 0; k < m; ++k)
@@ -372,15 +409,26 @@ int pow10ToFloat (const double* y, float* out, int count, int* redo) noexcept
                                { return Vector::pow10Lanes (v, r); });
 }
 
-int meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count, int* redo) noexcept
+int linkedLevels (const float* envelopeLeft, const float* envelopeRight, double silentPower, float* out, double* estimates, double* bounds,
+                  int count, int* redo) noexcept
 {
-    // The second array goes in padded, beside the first.
-    return Vector::elementary (y1, out, count, 0.0, redo, [&] (int start, D first, F& r)
+    // The right side goes in padded, beside the left.
+    return Vector::elementary (envelopeLeft, out, count, 0.0f, redo, [&] (int start, F left, F& r)
                                {
-        double second[Lanes::width];
+        float right[Lanes::width];
         for (int lane = 0; lane < Lanes::width; ++lane)
-            second[lane] = start + lane < count ? y2[start + lane] : 0.0;
-        return Vector::meanOfPow10Lanes (first, Lanes::load (second), r); });
+            right[lane] = start + lane < count ? envelopeRight[start + lane] : 0.0f;
+        D estimate, bound;
+        const int kept = Vector::linkLanes (Lanes::toDouble (left), Lanes::toDouble (Lanes::load (right)), silentPower, r, estimate, bound);
+        double lanes[Lanes::width], laneBounds[Lanes::width];
+        Lanes::store (lanes, estimate);
+        Lanes::store (laneBounds, bound);
+        for (int lane = 0; lane < Lanes::width && start + lane < count; ++lane)
+        {
+            estimates[start + lane] = lanes[lane];
+            bounds[start + lane] = laneBounds[lane];
+        }
+        return kept; });
 }
 
 int atanToFloat (const double* x, float* out, int count, int* redo) noexcept

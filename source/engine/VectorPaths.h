@@ -18,9 +18,10 @@ namespace vectorexactmath
 /** The gain curve's settings, worked out once per call of linkedGains. */
 struct GainCurve
 {
-    /** The mean envelope at or under which the gain is exactly 1 (margin included), and the
-        envelope that a silent side counts as in that mean (-110 dB). */
-    double belowThresholdEnvelope, silentEnvelope;
+    /** The mean envelope at or under which the gain is exactly 1 (margin included), the
+        envelope that a silent side counts as in that mean (-110 dB), and the power that it
+        counts as in the linked level (the C library's 10^-5.5). */
+    double belowThresholdEnvelope, silentEnvelope, silentPower;
     float thresholdDb;
     /** 1 - 1 / ratio in single precision, or 1 for the limiter. */
     float slope;
@@ -30,16 +31,17 @@ struct GainCurve
     float kneeLowSingle, kneeTopSingle;
 };
 
-#define VELK_VECTOR_PATH_ENTRY_POINTS(path)                                                                 \
-    namespace path                                                                                          \
-    {                                                                                                       \
-    int log10ToFloat (const float* x, float* out, int count, int* redo) noexcept;                           \
-    int pow10ToFloat (const double* y, float* out, int count, int* redo) noexcept;                          \
-    int meanOfPow10ToFloat (const double* y1, const double* y2, float* out, int count, int* redo) noexcept; \
-    int atanToFloat (const double* x, float* out, int count, int* redo) noexcept;                           \
-    int atanShape (int mode, float* samples, int count, float g, int* redo) noexcept;                       \
-    int linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,        \
-                     const GainCurve& curve, int* redo) noexcept;                                           \
+#define VELK_VECTOR_PATH_ENTRY_POINTS(path)                                                                  \
+    namespace path                                                                                           \
+    {                                                                                                        \
+    int log10ToFloat (const float* x, float* out, int count, int* redo) noexcept;                            \
+    int pow10ToFloat (const double* y, float* out, int count, int* redo) noexcept;                           \
+    int linkedLevels (const float* envelopeLeft, const float* envelopeRight, double silentPower, float* out, \
+                      double* estimates, double* bounds, int count, int* redo) noexcept;                     \
+    int atanToFloat (const double* x, float* out, int count, int* redo) noexcept;                            \
+    int atanShape (int mode, float* samples, int count, float g, int* redo) noexcept;                        \
+    int linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count,         \
+                     const GainCurve& curve, int* redo) noexcept;                                            \
     }
 
 VELK_VECTOR_PATH_ENTRY_POINTS (lanes2)
