@@ -181,10 +181,17 @@ void pow10ToFloat (const double* y, float* out, int count) noexcept
         { return (float) std::pow (10.0, y[i]); });
 }
 
+namespace
+{
+// Computed by the C library when the library loads (a constant argument could be folded by the
+// compiler instead).
+volatile double silentExponent = -110.0 / 20.0;
+const double silentPower = std::pow (10.0, silentExponent);
+} // namespace
+
 double silentSidePower() noexcept
 {
-    static const double power = std::pow (10.0, -110.0 / 20.0);
-    return power;
+    return silentPower;
 }
 
 void linkedLevels (const float* envelopeLeft, const float* envelopeRight, float* out, double* estimates, double* bounds, int count) noexcept

@@ -13,9 +13,9 @@
     relative for the logarithm, |argument| * 6e-16 + 1e-15 for the powers (the argument's
     rounding scaled by its size, plus the two libraries' errors), 2e-15 for the arctangent. The
     linked level takes each side's power from its logarithm rather than an exponential, within
-    |exponent| * 6e-15 + 1.5e-15 (see VectorKernels.h), and 3e-16 more for the mean of two. Any other lane, about one in a million, gets the C library's result,
-    as ExactMath's scalar functions do; so does every lane whose input lies outside the functions'
-    ranges.
+    |exponent| * 6e-15 + 2e-15 (see VectorKernels.h), and 3e-16 more for the mean of two. Any
+    other lane, about one in a million, gets the plain formula's result, as ExactMath's scalar
+    functions do; so does every lane whose input lies outside the functions' ranges.
 
     Three paths give the same floats: eight lanes where the CPU has AVX-512F (with AVX2 and FMA),
     four where it has AVX2 and FMA (the engine's own check, at run time), two with SSE2 everywhere else. Each lives

@@ -6,8 +6,8 @@
 // in for another's. It includes nothing (no inline library code may slip in) and uses no library
 // function.
 //
-// Each result is the C library's double function rounded to float, bit for bit, where the lane
-// keeps it; see VectorExactMath.h for the bounds. Like the whole build, the paths' files are
+// Each result is the plain formula's float (the C library's double functions, rounded), bit for
+// bit, where the lane keeps it; see VectorExactMath.h for the bounds. Like the whole build, the paths' files are
 // compiled with -ffp-contract=off: a product and a sum here are two roundings, never one fused
 // multiply-add, as in the scalar formulas.
 
@@ -33,14 +33,15 @@ struct Kernels
         return L::equalFloats (low, high);
     }
 
-    /** log10 (x) in double, within 1e-15 relative (SLEEF's log within 3.5 ULP, the scaling
-        within 1), for x holding floats; usable names the positive normal ones, the only ones
-        taken. */
-    static D log10Estimate (D x, int& usable) noexcept
+    /** log10 (x) in double, within 1.05e-15 relative (SLEEF's log within 3.5 ULP, the scaling
+        within 1.5), for x holding floats; usable names the positive normal ones, the only ones
+        taken: the others become 1 in x. */
+    static D log10Estimate (D& x, int& usable) noexcept
     {
         const auto normal = L::bothOf (L::lessEqual (L::set (0x1p-126), x), L::lessEqual (x, L::set (0x1.fffffep127)));
         usable = L::bits (normal);
-        return L::mul (L::log (L::select (normal, x, L::set (1.0))), L::set (1.0 / ln10));
+        x = L::select (normal, x, L::set (1.0));
+        return L::mul (L::log (x), L::set (0.43429448190325182765)); // log10 (e)
     }
 
     /** (float) log10 (x), for x holding floats; positive normal floats only. */
@@ -86,15 +87,15 @@ struct Kernels
         t = (exponent - lg) ln 10, |t| < 2e-5, and exp (t) to the cube (the rest is below 1e-20).
 
         The bound, relative to the C library's power: the exponent is within 2.8e-16 of dB / 20
-        and lg within 1e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.3e-15)
-        * |dB / 20|; the arithmetic adds 5e-16 and the library's power 2.2e-16 more. Twice
-        that: |exponent| * 6e-15 + 1.5e-15.
+        and lg within 1.05e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.4e-15)
+        * |dB / 20|; the arithmetic adds 5e-16 and the library's power (2 ULP) 4.4e-16 more.
+        About twice that: |exponent| * 6e-15 + 2e-15.
     */
     static D powerOfLevel (D envelope, D lg, D exponent, D& error) noexcept
     {
         const D t = L::mul (L::sub (exponent, lg), L::set (ln10));
         const D cube = L::add (L::mul (L::add (L::mul (L::add (L::mul (t, L::set (1.0 / 6.0)), L::set (0.5)), t), L::set (1.0)), t), L::set (1.0));
-        error = L::add (L::mul (L::abs (exponent), L::set (6.0e-15)), L::set (1.5e-15));
+        error = L::add (L::mul (L::abs (exponent), L::set (6.0e-15)), L::set (2.0e-15));
         return L::mul (envelope, cube);
     }
 
@@ -108,17 +109,17 @@ struct Kernels
     static int linkLanes (D left, D right, double silentPower, F& result, D& estimate, D& bound) noexcept
     {
         const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
-        const D leftIn = L::select (leftSilent, L::set (1.0), left), rightIn = L::select (rightSilent, L::set (1.0), right);
+        D leftIn = L::select (leftSilent, L::set (1.0), left), rightIn = L::select (rightSilent, L::set (1.0), right);
         int leftUsable, rightUsable;
         const D leftLg = log10Estimate (leftIn, leftUsable), rightLg = log10Estimate (rightIn, rightUsable);
         F leftLog, rightLog;
         int kept = roundCertain (leftLg, L::set (4.0e-15), leftLog) & leftUsable;
         kept &= roundCertain (rightLg, L::set (4.0e-15), rightLog) & rightUsable;
 
-        const D twenty = L::set (0.05);
+        const D twentieth = L::set (0.05);
         D leftError, rightError;
-        const D leftPower = powerOfLevel (leftIn, leftLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), leftLog)), twenty), leftError);
-        const D rightPower = powerOfLevel (rightIn, rightLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), rightLog)), twenty), rightError);
+        const D leftPower = powerOfLevel (leftIn, leftLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), leftLog)), twentieth), leftError);
+        const D rightPower = powerOfLevel (rightIn, rightLg, L::mul (L::toDouble (L::mulFloats (L::setFloats (20.0f), rightLog)), twentieth), rightError);
 
         // A silent side's power is the library's own 10^-5.5.
         const D silent = L::set (silentPower);

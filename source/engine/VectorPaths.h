@@ -12,6 +12,7 @@
     Each function works on count values (any count; a last partial vector is padded) and stores
     every lane whose vector result is certain. The others are left to the caller, which computes
     them with the scalar functions: their indices go to redo, and the number of them is returned.
+    linkedLevels also writes every lane's double before its rounding, and that value's bound.
 */
 namespace vectorexactmath
 {
