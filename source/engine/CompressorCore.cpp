@@ -39,6 +39,75 @@ float keepFinite (Component& component, float output) noexcept
     component.clearHistory();
     return 0.0f;
 }
+
+/** Calls body with the value as a compile-time constant: one of the listed values, else the
+    last. */
+template <int first, int... others, typename Body>
+void withConstant (int value, Body&& body) noexcept
+{
+    if constexpr (sizeof...(others) == 0)
+        body (std::integral_constant<int, first>());
+    else if (value == first)
+        body (std::integral_constant<int, first>());
+    else
+        withConstant<others...> (value, body);
+}
+
+/** The sidechain filter of a filter mode: 0 none (modes 0 and 2), 1 high-pass, 3 bell, -1 silent
+    detectors (a mode outside 0..3). */
+int sidechainFilterOf (std::int32_t filterMode) noexcept
+{
+    return filterMode == 0 || filterMode == 2 ? 0 : filterMode == 1 || filterMode == 3 ? filterMode
+                                                                                       : -1;
+}
+
+float filtered (HighPassBiquad& filter, float x) noexcept
+{
+    return filter.processSample (x);
+}
+
+float filtered (PeakingFilter& filter, float x) noexcept
+{
+    filter.processSample (x);
+    return x;
+}
+
+/** Two samples through a filter pair in place, each output kept finite, the history flushed once
+    it has decayed where that is allowed. */
+template <typename Filter>
+void filterPair (Filter& filterLeft, Filter& filterRight, float& left, float& right, bool flushAllowed) noexcept
+{
+    const float outLeft = filtered (filterLeft, left), outRight = filtered (filterRight, right);
+    left = keepFinite (filterLeft, outLeft);
+    right = keepFinite (filterRight, outRight);
+    if (flushAllowed)
+    {
+        filterLeft.snapToZeroWhenDecayed();
+        filterRight.snapToZeroWhenDecayed();
+    }
+}
+
+/** The detectors' inputs from a source pair, in place: through the sidechain filter (see
+    sidechainFilterOf), then gained; silent for a mode outside 0..3. */
+template <int filter>
+void toSidechain (float& left, float& right, float inputLinear, HighPassBiquad& highLeft, HighPassBiquad& highRight,
+                  PeakingFilter& bellLeft, PeakingFilter& bellRight, bool flushAllowed) noexcept
+{
+    if constexpr (filter == -1)
+    {
+        left = 0.0f;
+        right = 0.0f;
+    }
+    else
+    {
+        if constexpr (filter == 1)
+            filterPair (highLeft, highRight, left, right, flushAllowed);
+        if constexpr (filter == 3)
+            filterPair (bellLeft, bellRight, left, right, flushAllowed);
+        left = inputLinear * left;
+        right = inputLinear * right;
+    }
+}
 } // namespace
 
 //==============================================================================
@@ -277,62 +346,13 @@ inline void CompressorCore::distort (float& left, float& right, float drive) noe
     // clang-format on
 }
 
-/** Filter mode 2: the high-pass on the audio, after the distortion. */
-inline void CompressorCore::highPassAudio (float& left, float& right, bool flushAllowed) noexcept
-{
-    left = keepFinite (highPassLeft, highPassLeft.processSample (left));
-    right = keepFinite (highPassRight, highPassRight.processSample (right));
-    if (flushAllowed)
-    {
-        highPassLeft.snapToZeroWhenDecayed();
-        highPassRight.snapToZeroWhenDecayed();
-    }
-}
-
-/** The detectors' inputs from the input samples: gained, through the sidechain filter of the
-    filter mode; silent for a mode outside 0..3. */
+/** The detectors' inputs from the input samples (see toSidechain). */
 inline void CompressorCore::feedSidechain (float inLeft, float inRight, std::int32_t filter, float inputLinear, bool flushAllowed) noexcept
 {
-    switch (filter)
-    {
-        case 0:
-        case 2:
-            sidechainLeft = inputLinear * inLeft;
-            sidechainRight = inputLinear * inRight;
-            break;
-
-        case 1:
-            sidechainLeft = inputLinear * keepFinite (highPassLeft, highPassLeft.processSample (inLeft));
-            sidechainRight = inputLinear * keepFinite (highPassRight, highPassRight.processSample (inRight));
-            if (flushAllowed)
-            {
-                highPassLeft.snapToZeroWhenDecayed();
-                highPassRight.snapToZeroWhenDecayed();
-            }
-            break;
-
-        case 3:
-        {
-            float copyLeft = inLeft, copyRight = inRight;
-            peakingLeft.processSample (copyLeft);
-            peakingRight.processSample (copyRight);
-            copyLeft = keepFinite (peakingLeft, copyLeft);
-            copyRight = keepFinite (peakingRight, copyRight);
-            if (flushAllowed)
-            {
-                peakingLeft.snapToZeroWhenDecayed();
-                peakingRight.snapToZeroWhenDecayed();
-            }
-            sidechainLeft = inputLinear * copyLeft;
-            sidechainRight = inputLinear * copyRight;
-            break;
-        }
-
-        default:
-            sidechainLeft = 0.0f;
-            sidechainRight = 0.0f;
-            break;
-    }
+    sidechainLeft = inLeft;
+    sidechainRight = inRight;
+    withConstant<0, 1, 3, -1> (sidechainFilterOf (filter), [&] (auto stage)
+                               { toSidechain<stage> (sidechainLeft, sidechainRight, inputLinear, highPassLeft, highPassRight, peakingLeft, peakingRight, flushAllowed); });
 }
 
 /** Calibration, where its settings changed: a new make-up gain acts on this sample, a new
@@ -397,7 +417,7 @@ void CompressorCore::processPair (float* leftSample, float* rightSample, float k
     float left = inLeft, right = inRight;
     distort (left, right, inputLinear);
     if (settings.filterMode == 2)
-        highPassAudio (left, right, flushAllowed);
+        filterPair (highPassLeft, highPassRight, left, right, flushAllowed);
 
     // Sidechain, detection, linked level and gain. The detectors clamp their envelopes to 0..1,
     // so even an overflowed sidechain leaves them finite.
@@ -448,48 +468,31 @@ void CompressorCore::processBlock (float* left, float* right, const float* keyLe
     }
 }
 
-namespace
-{
-/** Calls body with the value as a compile-time constant: one of the listed values, else the
-    last. */
-template <int first, int... others, typename Body>
-void withConstant (int value, Body&& body) noexcept
-{
-    if constexpr (sizeof...(others) == 0)
-        body (std::integral_constant<int, first>());
-    else if (value == first)
-        body (std::integral_constant<int, first>());
-    else
-        withConstant<others...> (value, body);
-}
-
-/** The sidechain filter of a filter mode: 0 none (modes 0 and 2), 1 high-pass, 3 bell, -1 silent
-    detectors (a mode outside 0..3). */
-int sidechainFilterOf (std::int32_t filterMode) noexcept
-{
-    return filterMode == 0 || filterMode == 2 ? 0 : filterMode == 1 || filterMode == 3 ? filterMode
-                                                                                       : -1;
-}
-} // namespace
-
 void CompressorCore::processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
 {
     const auto& settings = snapshot.values();
     const float inputLinear = snapshot.inputLinear();
 
-    // A mono stream (or a mono key) reads its one channel as both sides.
+    // A mono stream (or a mono key) reads its one channel as both sides; without a key the
+    // sidechain hears the input.
     const float* rightIn = right != nullptr ? right : left;
-    const float* keyRightIn = keyRight != nullptr ? keyRight : keyLeft;
+    const float* sourceLeft = keyLeft != nullptr ? keyLeft : left;
+    const float* sourceRight = keyLeft != nullptr ? (keyRight != nullptr ? keyRight : keyLeft) : rightIn;
 
     // At ratio 1 the meter follows the mono sidechain, so it runs with the detectors; otherwise it
     // follows the gain, and runs with the audio.
     const int meterWithSidechain = settings.ratio == 1 ? 1 : 0;
 
     // 1. The recursive sidechain, sample by sample: filters and detectors.
-    withConstant<0, 1, 3, -1> (sidechainFilterOf (settings.filterMode), [&] (auto filter)
-                               { withConstant<0, 1> (keyLeft != nullptr ? 1 : 0, [&] (auto keyed)
-                                                     { withConstant<0, 1> (meterWithSidechain, [&] (auto meter)
-                                                                           { sidechainPass<filter, keyed, meter> (left, rightIn, keyLeft, keyRightIn, numSamples); }); }); });
+    // clang-format off
+    withConstant<0, 1, 3, -1> (sidechainFilterOf (settings.filterMode), [&] (auto filter) {
+        withConstant<0, 1> (keyLeft != nullptr ? 1 : 0, [&] (auto keyed) {
+            withConstant<0, 1> (meterWithSidechain, [&] (auto meter) {
+                sidechainPass<filter, keyed, meter> (left, rightIn, sourceLeft, sourceRight, numSamples);
+            });
+        });
+    });
+    // clang-format on
 
     // 2. The gains. The first sample sees the threshold from before this chunk's calibration,
     //    the others the calibrated one.
@@ -512,20 +515,27 @@ void CompressorCore::processChunk (float* left, float* right, const float* keyLe
     // output and DC blocking. A mono stream's right side goes back to the scratch.
     const int distortion = shapedAhead ? 0 : settings.distortionMode == 0 ? 3
                                                                           : settings.distortionMode;
-    withConstant<1, 2, 3, 0> (distortion, [&] (auto shaper)
-                              { withConstant<0, 1> (settings.filterMode == 2 ? 1 : 0, [&] (auto highPass)
-                                                    { withConstant<0, 1> (1 - meterWithSidechain, [&] (auto meter)
-                                                                          { outputPass<shaper, highPass, meter> (left, right != nullptr ? right : scratch.audioRight, numSamples); }); }); });
+    float* rightOut = right != nullptr ? right : scratch.audioRight;
+    // clang-format off
+    withConstant<1, 2, 3, 0> (distortion, [&] (auto shaper) {
+        withConstant<0, 1> (settings.filterMode == 2 ? 1 : 0, [&] (auto highPass) {
+            withConstant<0, 1> (1 - meterWithSidechain, [&] (auto meter) {
+                outputPass<shaper, highPass, meter> (left, rightOut, numSamples);
+            });
+        });
+    });
+    // clang-format on
 
     lastGain = scratch.gain[numSamples - 1];
     meterValue.store (meterState, relaxed);
 }
 
-/** The sidechain of a chunk, for one sidechain filter (see sidechainFilterOf), the audio or a key
-    as its source, and the meter here or not. The envelopes, the filters' history and the meter
+/** The sidechain of a chunk, for one sidechain filter (see sidechainFilterOf), with a key or the
+    audio as the source (sourceLeft and sourceRight), and with the meter or not: the audio goes to
+    the scratch, the source to the detectors. The envelopes, the filters' history and the meter
     live in registers for the chunk. */
 template <int filter, bool keyed, bool withMeter>
-void CompressorCore::sidechainPass (const float* left, const float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept
+void CompressorCore::sidechainPass (const float* left, const float* right, const float* sourceLeft, const float* sourceRight, int numSamples) noexcept
 {
     const float inputLinear = snapshot.inputLinear();
     const bool flushAllowed = snapshot.filterFlushAllowed();
@@ -534,7 +544,7 @@ void CompressorCore::sidechainPass (const float* left, const float* right, const
     float envelopeLeft = detectorLeft.envelope, envelopeRight = detectorRight.envelope;
     const DetectorMode rectifierLeft = detectorLeft.mode, rectifierRight = detectorRight.mode;
     float meter = meterState;
-    float sideLeft = 0.0f, mono = 0.0f;
+    float lastLeft = 0.0f, mono = 0.0f;
     HighPassBiquad highLeft = highPassLeft, highRight = highPassRight;
     PeakingFilter bellLeft = peakingLeft, bellRight = peakingRight;
 
@@ -545,49 +555,15 @@ void CompressorCore::sidechainPass (const float* left, const float* right, const
         scratch.audioLeft[i] = inLeft;
         scratch.audioRight[i] = inRight;
 
-        const float sourceLeft = keyed ? finiteOrZero (keyLeft[i]) : inLeft;
-        const float sourceRight = keyed ? finiteOrZero (keyRight[i]) : inRight;
-        float sideRight;
-        if constexpr (filter == 0)
-        {
-            sideLeft = inputLinear * sourceLeft;
-            sideRight = inputLinear * sourceRight;
-        }
-        else if constexpr (filter == 1)
-        {
-            sideLeft = inputLinear * keepFinite (highLeft, highLeft.processSample (sourceLeft));
-            sideRight = inputLinear * keepFinite (highRight, highRight.processSample (sourceRight));
-            if (flushAllowed)
-            {
-                highLeft.snapToZeroWhenDecayed();
-                highRight.snapToZeroWhenDecayed();
-            }
-        }
-        else if constexpr (filter == 3)
-        {
-            float copyLeft = sourceLeft, copyRight = sourceRight;
-            bellLeft.processSample (copyLeft);
-            bellRight.processSample (copyRight);
-            copyLeft = keepFinite (bellLeft, copyLeft);
-            copyRight = keepFinite (bellRight, copyRight);
-            if (flushAllowed)
-            {
-                bellLeft.snapToZeroWhenDecayed();
-                bellRight.snapToZeroWhenDecayed();
-            }
-            sideLeft = inputLinear * copyLeft;
-            sideRight = inputLinear * copyRight;
-        }
-        else
-        {
-            sideLeft = 0.0f;
-            sideRight = 0.0f;
-        }
+        float sideLeft = keyed ? finiteOrZero (sourceLeft[i]) : inLeft;
+        float sideRight = keyed ? finiteOrZero (sourceRight[i]) : inRight;
+        toSidechain<filter> (sideLeft, sideRight, inputLinear, highLeft, highRight, bellLeft, bellRight, flushAllowed);
 
         envelopeLeft = LevelDetector::follow (rectifierLeft, envelopeLeft, sideLeft, attackLeft, releaseLeft);
         envelopeRight = LevelDetector::follow (rectifierRight, envelopeRight, sideRight, attackRight, releaseRight);
         scratch.envelopeLeft[i] = envelopeLeft;
         scratch.envelopeRight[i] = envelopeRight;
+        lastLeft = sideLeft;
         mono = (sideLeft + sideRight) * 0.5f;
         if constexpr (withMeter)
             meter = MeterBallistics::advance (meter, MeterBallistics::target (1, mono, 1.0f));
@@ -595,7 +571,7 @@ void CompressorCore::sidechainPass (const float* left, const float* right, const
 
     detectorLeft.envelope = envelopeLeft;
     detectorRight.envelope = envelopeRight;
-    sidechainLeft = sideLeft;
+    sidechainLeft = lastLeft;
     sidechainRight = mono;
     if constexpr (withMeter)
         meterState = meter;
@@ -643,15 +619,7 @@ void CompressorCore::outputPass (float* left, float* right, int numSamples) noex
         }
 
         if constexpr (highPass)
-        {
-            outLeft = keepFinite (highLeft, highLeft.processSample (outLeft));
-            outRight = keepFinite (highRight, highRight.processSample (outRight));
-            if (flushAllowed)
-            {
-                highLeft.snapToZeroWhenDecayed();
-                highRight.snapToZeroWhenDecayed();
-            }
-        }
+            filterPair (highLeft, highRight, outLeft, outRight, flushAllowed);
 
         // Here the ratio is not 1, so the meter follows the gain reduction.
         const float gain = scratch.gain[i];

@@ -184,7 +184,6 @@ public:
 private:
     void refreshSnapshotIfChanged() noexcept;
     void distort (float& left, float& right, float drive) noexcept;
-    void highPassAudio (float& left, float& right, bool flushAllowed) noexcept;
     void feedSidechain (float inLeft, float inRight, std::int32_t filter, float inputLinear, bool flushAllowed) noexcept;
     void calibrateIfDue() noexcept;
     /** Gain, clip test, output gain, make-up and DC blocking of one sample pair; true when the
@@ -192,7 +191,7 @@ private:
     static bool finish (float& left, float& right, float gain, float inputLinear, float outputLinear, float makeup, DcBlocker& blockerLeft, DcBlocker& blockerRight) noexcept;
     void processChunk (float* left, float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
     template <int filter, bool keyed, bool withMeter>
-    void sidechainPass (const float* left, const float* right, const float* keyLeft, const float* keyRight, int numSamples) noexcept;
+    void sidechainPass (const float* left, const float* right, const float* sourceLeft, const float* sourceRight, int numSamples) noexcept;
     template <int distortion, bool highPass, bool withMeter>
     void outputPass (float* left, float* right, int numSamples) noexcept;
     template <bool keyed>
