@@ -34,28 +34,28 @@ float GainComputer::computeGain (float levelDb, float thresholdDb, float ratio, 
     return exactmath::pow10ToFloat ((double) gainDb (levelDb, thresholdDb, ratio, kneeDb, isLimiter) / 20.0);
 }
 
+vectorexactmath::GainCurve GainComputer::curveFor (float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept
+{
+    vectorexactmath::GainCurve curve {};
+    curve.thresholdDb = thresholdDb;
+    curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
+    curve.hasKnee = kneeDb > 0.0f;
+    curve.kneeLow = (double) thresholdDb - (double) kneeDb / 2.0;
+    curve.kneeHigh = (double) thresholdDb + (double) kneeDb / 2.0;
+    curve.kneeLowSingle = (float) curve.kneeLow;
+    curve.kneeTopSingle = std::min ((float) curve.kneeHigh, 0.0f);
+    return curve;
+}
+
 float GainComputer::gainDb (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept
 {
-    const float slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) ratio);
-    float slopeHere = slope;
+    const auto curve = curveFor (thresholdDb, ratio, kneeDb, isLimiter);
+    float slopeHere = curve.slope;
 
-    if (kneeDb > 0.0f)
-    {
-        const double kneeLow = (double) thresholdDb - (double) kneeDb / 2.0;
-        const double kneeHigh = (double) thresholdDb + (double) kneeDb / 2.0;
-
-        if ((double) levelDb > kneeLow && (double) levelDb < kneeHigh)
-        {
-            // Two-point Lagrange interpolation of the slope: 0 at the knee's lower end, the full
-            // slope at its upper end (or at 0 dB, whichever is lower).
-            const float xLow = (float) kneeLow;
-            float xHigh = (float) kneeHigh;
-            if (xHigh > 0.0f)
-                xHigh = 0.0f;
-
-            slopeHere = slope * ((levelDb - xLow) / (xHigh - xLow));
-        }
-    }
+    // Within the knee, two-point Lagrange interpolation of the slope: 0 at the knee's lower end,
+    // the full slope at its upper end (or at 0 dB, whichever is lower).
+    if (curve.hasKnee && (double) levelDb > curve.kneeLow && (double) levelDb < curve.kneeHigh)
+        slopeHere = curve.slope * ((levelDb - curve.kneeLowSingle) / (curve.kneeTopSingle - curve.kneeLowSingle));
 
     float result = (thresholdDb - levelDb) * slopeHere;
     if (result > 0.0f)
@@ -116,18 +116,12 @@ void GainComputer::linkedGains (const float* envelopeLeft, const float* envelope
         return;
     }
 
-    // The curve's settings as gainDb works them out.
-    vectorexactmath::GainCurve curve {};
+    // The curve as gainDb works it out (the ratio as computeGain takes it, a float), and the
+    // linked level's settings.
+    auto curve = curveFor (thresholdDb, (float) ratio, kneeDb, isLimiter);
     curve.belowThresholdEnvelope = belowThresholdFor (thresholdDb);
     curve.silentEnvelope = silentEnvelope;
     curve.silentPower = vectorexactmath::silentSidePower();
-    curve.thresholdDb = thresholdDb;
-    curve.slope = isLimiter ? 1.0f : (float) (1.0 - 1.0 / (double) (float) ratio);
-    curve.hasKnee = kneeDb > 0.0f;
-    curve.kneeLow = (double) thresholdDb - (double) kneeDb / 2.0;
-    curve.kneeHigh = (double) thresholdDb + (double) kneeDb / 2.0;
-    curve.kneeLowSingle = (float) curve.kneeLow;
-    curve.kneeTopSingle = std::min ((float) curve.kneeHigh, 0.0f);
 
     // The vector path's uncertain lanes, about one in a million, through the scalar functions.
     const int uncertain = vectorexactmath::linkedGains (envelopeLeft, envelopeRight, gains, count, curve, redo);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VectorPaths.h"
+
 #include <cstdint>
 
 /**
@@ -23,6 +25,10 @@ public:
     /** The curve's gain in dB (0 or below), single precision, before the power that makes it
         linear: computeGain is 10^(gainDb / 20) of it. */
     static float gainDb (float levelDb, float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept;
+
+    /** The curve's constants for a threshold, ratio, knee width and limiter flag, worked out once
+        for gainDb and the vector paths alike (the linked level's fields are left at 0). */
+    static vectorexactmath::GainCurve curveFor (float thresholdDb, float ratio, float kneeDb, bool isLimiter) noexcept;
 
     /**
         The gain for two envelopes (linear, 0..1, as the detectors leave them): their levels in dB

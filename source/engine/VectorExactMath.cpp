@@ -89,6 +89,11 @@ const int available = widestLanes();
 std::atomic<int> laneLimit { lanesFromEnvironment() };
 std::atomic<long> fallbacks { 0 };
 
+// A silent side's power in the linked level, computed by the C library when the library loads (a
+// constant argument could be folded by the compiler instead).
+volatile double silentExponent = -110.0 / 20.0;
+const double silentPower = std::pow (10.0, silentExponent);
+
 /** A path's entry points. */
 struct Path
 {
@@ -180,14 +185,6 @@ void pow10ToFloat (const double* y, float* out, int count) noexcept
         [&] (int i)
         { return (float) std::pow (10.0, y[i]); });
 }
-
-namespace
-{
-// Computed by the C library when the library loads (a constant argument could be folded by the
-// compiler instead).
-volatile double silentExponent = -110.0 / 20.0;
-const double silentPower = std::pow (10.0, silentExponent);
-} // namespace
 
 double silentSidePower() noexcept
 {

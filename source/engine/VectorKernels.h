@@ -330,8 +330,10 @@ struct Kernels
                 left[i] = right[i] = 0.0f;
 
             float out[piece + width];
+            // The vectors that need the curve: where they start, their lanes that do, the lanes
+            // kept so far, and each one's value between the passes.
             int vectors[maxVectors], needed[maxVectors], kept[maxVectors];
-            D first[maxVectors], second[maxVectors];
+            D value[maxVectors];
             int m = 0;
 
             // Which vectors need the curve; the others are exactly 1. A silent side counts as
@@ -351,31 +353,28 @@ struct Kernels
                 }
                 vectors[m] = start;
                 needed[m] = bits;
-                first[m] = l;
-                second[m] = r;
                 ++m;
             }
 
-            // The linked level, in dB, through the curve.
+            // The linked level, in dB, through the curve, and the gain, linear.
             for (int k = 0; k < m; ++k)
             {
                 F linked;
                 D estimate, bound;
-                kept[k] = linkLanes (first[k], second[k], curve.silentPower, linked, estimate, bound);
-                first[k] = L::toDouble (linked);
+                const D l = L::toDouble (L::load (left + vectors[k])), r = L::toDouble (L::load (right + vectors[k]));
+                kept[k] = linkLanes (l, r, curve.silentPower, linked, estimate, bound);
+                value[k] = L::toDouble (linked);
             }
             for (int k = 0; k < m; ++k)
             {
                 F linkedLog;
-                kept[k] &= log10Lanes (first[k], linkedLog);
-                first[k] = L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05));
+                kept[k] &= log10Lanes (value[k], linkedLog);
+                value[k] = L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05));
             }
-
-            // The gain, linear.
             for (int k = 0; k < m; ++k)
             {
                 F gain;
-                kept[k] &= pow10Lanes (first[k], gain);
+                kept[k] &= pow10Lanes (value[k], gain);
                 L::store (out + vectors[k], gain);
                 if (needed[k] != allLanes)
                     for (int lane = 0; lane < width; ++lane)
