@@ -73,9 +73,10 @@ float filtered (PeakingFilter& filter, float x) noexcept
 }
 
 /** Two samples through a filter pair in place, each output kept finite, the history flushed once
-    it has decayed where that is allowed. */
+    it has decayed where that is allowed. Always inlined: in a block loop the filters' history
+    then stays in registers. */
 template <typename Filter>
-void filterPair (Filter& filterLeft, Filter& filterRight, float& left, float& right, bool flushAllowed) noexcept
+[[gnu::always_inline]] inline void filterPair (Filter& filterLeft, Filter& filterRight, float& left, float& right, bool flushAllowed) noexcept
 {
     const float outLeft = filtered (filterLeft, left), outRight = filtered (filterRight, right);
     left = keepFinite (filterLeft, outLeft);
@@ -90,8 +91,8 @@ void filterPair (Filter& filterLeft, Filter& filterRight, float& left, float& ri
 /** The detectors' inputs from a source pair, in place: through the sidechain filter (see
     sidechainFilterOf), then gained; silent for a mode outside 0..3. */
 template <int filter>
-void toSidechain (float& left, float& right, float inputLinear, HighPassBiquad& highLeft, HighPassBiquad& highRight,
-                  PeakingFilter& bellLeft, PeakingFilter& bellRight, bool flushAllowed) noexcept
+[[gnu::always_inline]] inline void toSidechain (float& left, float& right, float inputLinear, HighPassBiquad& highLeft, HighPassBiquad& highRight,
+                                                PeakingFilter& bellLeft, PeakingFilter& bellRight, bool flushAllowed) noexcept
 {
     if constexpr (filter == -1)
     {
