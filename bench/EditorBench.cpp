@@ -9,16 +9,8 @@
 
 namespace
 {
-/** The framework's GUI and message system, up for the whole run. */
-juce::ScopedJuceInitialiser_GUI& framework()
-{
-    static juce::ScopedJuceInitialiser_GUI initialiser;
-    return initialiser;
-}
-
 void openAndDraw (benchmark::State& state)
 {
-    framework();
     const float scale = (float) state.range (0) / 100.0f;
     MyTestAudioProcessor processor;
     for (auto _ : state)
@@ -31,7 +23,6 @@ void openAndDraw (benchmark::State& state)
 
 void redraw (benchmark::State& state)
 {
-    framework();
     const float scale = (float) state.range (0) / 100.0f;
     MyTestAudioProcessor processor;
     MyTestAudioProcessorEditor editor (&processor);
@@ -43,4 +34,18 @@ void redraw (benchmark::State& state)
 
 BENCHMARK (openAndDraw)->Arg (100)->Arg (125)->Arg (150)->Arg (200)->Unit (benchmark::kMillisecond);
 BENCHMARK (redraw)->Arg (100)->Arg (125)->Arg (150)->Arg (200)->Unit (benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main (int argc, char** argv)
+{
+    benchmark::Initialize (&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments (argc, argv))
+        return 1;
+
+    // The framework's GUI and message system are up for the whole run and shut down before the
+    // program's statics go: its shutdown deletes singletons that other statics' destructors use.
+    {
+        const juce::ScopedJuceInitialiser_GUI framework;
+        benchmark::RunSpecifiedBenchmarks();
+    }
+    benchmark::Shutdown();
+    return 0;
+}

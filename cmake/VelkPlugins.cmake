@@ -101,7 +101,7 @@ juce_add_plugin (VELKFormats
     VST3_CATEGORIES Fx Dynamics
     COPY_PLUGIN_AFTER_BUILD FALSE)
 
-target_sources (VELKFormats PRIVATE source/formats/FormatEntry.cpp)
+target_sources (VELKFormats PRIVATE source/formats/FormatEntry.cpp source/formats/VelkVst3Processor.cpp)
 target_sources (VELKFormats_Standalone PRIVATE source/formats/VelkStandaloneApp.cpp source/formats/VelkStandaloneWindow.cpp)
 target_compile_definitions (VELKFormats
     PUBLIC

@@ -8,7 +8,8 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 
-# iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with.
+# iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with. ladspa-sdk: for
+# building the plug-in validator (tools/run-pluginval.sh).
 packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
@@ -23,6 +24,7 @@ packages=(
     ccache
     lintian
     iem-plugin-suite-vst
+    ladspa-sdk
 )
 
 missing=()

@@ -212,13 +212,8 @@ void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster
     const auto readValues = [this] (float* values)
     {
         for (const auto& parameter : velk::parameterTable)
-        {
-            if (! parameter.hasControl)
-                continue;
-            const float value = processor.getParameter (parameter.index);
-            // A switch shows the position the engine runs.
-            values[parameter.index] = parameter.isSwitch() ? (float) MyTestAudioProcessor::truncateToInt (value) : value;
-        }
+            if (parameter.hasControl)
+                values[parameter.index] = shownValue (parameter.index);
     };
 
     float values[velk::numParameters] {};
@@ -241,6 +236,18 @@ void MyTestAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster
     for (const auto& parameter : velk::parameterTable)
         if (auto* knob = getKnob (parameter.index))
             knob->setValue (values[parameter.index], notification);
+}
+
+float MyTestAudioProcessorEditor::shownValue (int parameterIndex)
+{
+    const float value = processor.getParameter (parameterIndex);
+    return velk::parameterInfo (parameterIndex).isSwitch() ? (float) MyTestAudioProcessor::truncateToInt (value) : value;
+}
+
+void MyTestAudioProcessorEditor::showRunningValue (int parameterIndex)
+{
+    if (auto* knob = getKnob (parameterIndex); knob != nullptr && ! knob->isMouseButtonDown())
+        knob->setValue (shownValue (parameterIndex), juce::dontSendNotification);
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -51,6 +51,11 @@ public:
     void sliderDragEnded (juce::Slider* slider) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 
+    /** Following a host: the knob of parameter 0 to 6 shows the value the processor runs, unless
+        the user holds it; nothing is written. For hosts that set values without telling the
+        editor (an LV2 host applying a preset to the ports). */
+    void showRunningValue (int parameterIndex);
+
     /** The knob for parameter 0 to 6, or null. */
     FilmStripKnob* getKnob (int parameterIndex) const noexcept;
     PeakLed* getPeakLed() const noexcept { return peakLed.get(); }
@@ -67,6 +72,9 @@ private:
 
     /** The member that holds the knob of a parameter index, or null. */
     static KnobMember knobMember (int parameterIndex) noexcept;
+
+    /** The value a knob shows for parameter 0 to 6: a switch shows the position the engine runs. */
+    float shownValue (int parameterIndex);
 
     /** The parameter a knob controls, or -1. */
     int indexOf (const juce::Slider* slider) const noexcept;

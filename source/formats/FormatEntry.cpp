@@ -1,8 +1,10 @@
-// The entry the framework's VST3, LV2 and standalone wrappers create the processor through.
+// The entry the framework's VST3 and standalone wrappers create the processor through.
 
-#include "VelkFormatProcessor.h"
+#include "VelkVst3Processor.h"
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
+    if (juce::PluginHostType::getPluginLoadedAs() == juce::AudioProcessor::wrapperType_VST3)
+        return new VelkVst3Processor();
     return new VelkFormatProcessor();
 }

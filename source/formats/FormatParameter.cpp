@@ -53,9 +53,14 @@ float FormatParameter::snapped (float normalizedValue) const noexcept
 void FormatParameter::showRawValue (float rawValue)
 {
     // Stored and announced as a host's write would be, but not handed on.
+    sendValueChangedMessageToListeners (storeRawValue (rawValue));
+}
+
+float FormatParameter::storeRawValue (float rawValue) noexcept
+{
     const float normalized = normalizedFor (rawValue);
     value.store (normalized, std::memory_order_relaxed);
-    sendValueChangedMessageToListeners (normalized);
+    return normalized;
 }
 
 float FormatParameter::getValue() const

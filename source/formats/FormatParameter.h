@@ -34,6 +34,9 @@ public:
     /** Shows a raw value (after a state restore), telling the host, without handing it on. */
     void showRawValue (float rawValue);
 
+    /** Stores the value that shows a raw value and tells no one; returns the normalized value. */
+    float storeRawValue (float rawValue) noexcept;
+
     int getIndex() const noexcept { return info.index; }
 
     // juce::RangedAudioParameter

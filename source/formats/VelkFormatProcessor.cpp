@@ -226,17 +226,29 @@ void VelkFormatProcessor::setCurrentProgram (int index)
         { inner->setLimitFromApproach(); });
     currentProgram.store (index, std::memory_order_relaxed);
 
-    // The host hears of each value that changed, as a gesture of its own.
+    // The host hears of each value that changed, as a gesture of its own, before this returns.
+    // Off the framework's message thread (a VST3 host's thread while no editor is open on Linux)
+    // the framework would only queue the values and ask the host from its own thread to re-read
+    // them later, perhaps after the instance is gone: there the format tells the host itself.
+    const bool frameworkTellsAtOnce = juce::MessageManager::existsAndIsCurrentThread();
     for (auto* parameter : parameters)
     {
         const float rawValue = currentRawValue (parameter->getIndex());
         if (parameter->normalizedFor (rawValue) == parameter->getValue())
             continue;
+        if (! frameworkTellsAtOnce && tellHostAtOnce (parameter->getIndex(), parameter->storeRawValue (rawValue)))
+            continue;
         parameter->beginChangeGesture();
         parameter->showRawValue (rawValue);
         parameter->endChangeGesture();
     }
-    updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withProgramChanged (true));
+    if (frameworkTellsAtOnce)
+        updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withProgramChanged (true));
+}
+
+bool VelkFormatProcessor::tellHostAtOnce (int, float)
+{
+    return false;
 }
 
 //==============================================================================

@@ -55,8 +55,9 @@ public:
     bool hasEditor() const override { return true; }
 
     /** The factory presets. Choosing one writes its values and tells the host of each value
-        that changed; the state keeps which was chosen last, so that a host which restores the
-        program after the state does not write the preset over the saved values. */
+        that changed, before it returns; the state keeps which was chosen last, so that a host
+        which restores the program after the state does not write the preset over the saved
+        values. */
     int getNumPrograms() override { return velk::numFactoryPresets; }
     int getCurrentProgram() override { return currentProgram.load (std::memory_order_relaxed); }
     void setCurrentProgram (int index) override;
@@ -78,6 +79,16 @@ public:
 
     /** True when the key input drives the compressor (Sidechain External). */
     bool usesExternalKey() const noexcept { return externalKey.load (std::memory_order_relaxed); }
+
+protected:
+    /**
+        Tells the host at once, on the calling thread (the host's), of a value the plug-in set
+        itself; false where the format cannot. The framework tells a host at once only on its own
+        message thread; elsewhere it queues the value for the next block's output changes, which
+        reach the host after any restore the host does first and then write the stale value over
+        the restored one. The VST3 build tells the host through its component handler.
+    */
+    virtual bool tellHostAtOnce (int index, float normalizedValue);
 
 private:
     static BusesProperties busesFor (WrapperType format);

@@ -131,6 +131,8 @@ Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAu
         return frame.release();
         },
         parentWindow);
+    for (int index = 0; index < velk::numParameters; ++index)
+        runningValues[(size_t) index] = processor.getParameter (index);
     processor.addListener (this);
 }
 
@@ -139,6 +141,24 @@ Lv2EditorBinding::~Lv2EditorBinding()
     // The editor goes first: a drag cut short by the closing still ends its touch at the host.
     hosted = nullptr;
     processor.removeListener (this);
+}
+
+void Lv2EditorBinding::idle()
+{
+    hosted->idle();
+
+    // Compared as bits, so that a value that stays (NaN stored as 0 included) costs nothing.
+    auto* frame = getFrame();
+    for (int index = 0; index < velk::numParameters; ++index)
+    {
+        const float value = processor.getParameter (index);
+        auto& running = runningValues[(size_t) index];
+        if (std::memcmp (&value, &running, sizeof value) == 0)
+            continue;
+        running = value;
+        if (frame != nullptr)
+            frame->getEditor().showRunningValue (index);
+    }
 }
 
 void* Lv2EditorBinding::getWidget() const noexcept

@@ -7,6 +7,7 @@
 
 #include <lv2/ui/ui.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -15,7 +16,8 @@
     through instance-access, embedded in the host's parent window and driven by the host's idle
     calls. A knob the user moves reaches the host through the UI's write function (and touch,
     where the host gives it), so the host records it and sets the port; a port value the host
-    changes moves the knob.
+    changes moves the knob, and so does a value the plug-in runs that changed without a port
+    event (read on each idle call).
 
     The editor sits in an EditorFrame scaled by the host's ui:scaleFactor times the user's zoom;
     a new zoom asks the host through ui:resize, and a host that refuses (or cannot resize) keeps
@@ -36,7 +38,9 @@ public:
     void* getWidget() const noexcept;
 
     void portEvent (std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
-    void idle() { hosted->idle(); }
+    /** The host's idle call: the editor's events, and the knobs follow the values the plug-in
+        runs where they changed without a port event (a host applying a preset to the ports). */
+    void idle();
 
     /** The frame around the editor, or null when the editor could not open. */
     EditorFrame* getFrame() const noexcept { return dynamic_cast<EditorFrame*> (hosted->getEditor()); }
@@ -55,6 +59,7 @@ private:
     const LV2UI_Resize* resize;
     juce::ScopedJuceInitialiser_GUI initialiser;
     std::unique_ptr<HostedEditor> hosted;
+    std::array<float, velk::numParameters> runningValues {};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Lv2EditorBinding)
 };

@@ -26,7 +26,11 @@ struct HostLog : juce::AudioProcessorListener
     {
         events.add ("set " + juce::String (index) + " " + juce::String (value));
     }
-    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+    {
+        if (details.programChanged)
+            events.add ("program");
+    }
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override { events.add ("begin " + juce::String (index)); }
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { events.add ("end " + juce::String (index)); }
 
@@ -333,9 +337,31 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     hostLog.events.clear();
     processor.setCurrentProgram (9); // Rumble Removal: the defaults but Filter HP and Output 0.5
     pump (200);
-    EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6");
+    EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6, program");
     EXPECT_EQ (innerEditor.getKnob (velk::filterParameter)->getValue(), 2.0);
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
+
+    // On a host's thread that the framework does not count as its message thread (a VST3 host's
+    // while no editor is open), the format tells the host itself before the call returns, and
+    // leaves the framework nothing to pass on later (no queued values, no request to re-read).
+    struct TellingFormat : VelkFormatProcessor
+    {
+        bool tellHostAtOnce (int index, float normalizedValue) override
+        {
+            told.add (juce::String (index) + " " + juce::String (normalizedValue));
+            return true;
+        }
+        juce::StringArray told;
+    } telling;
+    HostLog tellingLog;
+    telling.addListener (&tellingLog);
+    std::thread ([&telling]
+                 { telling.setCurrentProgram (9); })
+        .join();
+    pump (100);
+    EXPECT_EQ (telling.told.joinIntoString (", "), "3 0.5, 6 0.666667");
+    EXPECT_TRUE (tellingLog.events.isEmpty()) << tellingLog.events.joinIntoString (", ");
+    EXPECT_EQ (telling.getFormatParameter (velk::filterParameter).getValue(), 2.0f / 3.0f);
 }
 
 // Run again under the thread checker: a host writing values on its own thread while the audio

@@ -424,14 +424,40 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
         keyed->releaseResources();
     }
 
-    // A program's values reach the state; Gc and Sidechain come back after a save and a
-    // restore, after the module's own block. (This host hears of the plug-in's own changes only
-    // through a restore: the plug-in tells hosts from its own message thread or, from another
-    // thread, with the next block's output changes, which this host does not read.)
+    // A program's values reach the host before the call returns, on the host's own thread (no
+    // editor is open, so the plug-in's framework counts another thread as its message thread),
+    // and nothing reaches it later: the host hears of no change once the call has returned.
+    struct Changes : juce::AudioProcessorListener
+    {
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override { ++count; }
+        int count = 0;
+    } changes;
+    const auto hostValues = [] (juce::AudioPluginInstance& plugin)
+    {
+        std::vector<float> values;
+        for (auto* parameter : plugin.getParameters())
+            values.push_back (parameter->getValue());
+        return values;
+    };
+    const auto presetValue = [] (int preset, int index)
+    {
+        const auto& info = *velk::formatParameterInfo (index);
+        const float value = velk::factoryPresets[preset].values[index];
+        return info.isSwitch() ? positionValue (index, (int) value - info.firstPosition) : value;
+    };
     const int limiter = 5;
     EXPECT_EQ (instance->getProgramName (limiter), velk::factoryPresets[limiter].name);
+    instance->addListener (&changes);
     instance->setCurrentProgram (limiter);
-    pumpMessages (100);
+    for (int index = 0; index < velk::numFormatParameters; ++index)
+        EXPECT_FLOAT_EQ (findParameter (*instance, velk::formatParameterInfo (index)->name)->getValue(), presetValue (limiter, index)) << index;
+    const int toldAtOnce = changes.count;
+    pumpMessages (200);
+    EXPECT_EQ (changes.count, toldAtOnce) << "a change reached the host after the program change returned";
+    instance->removeListener (&changes);
+
+    // Gc and Sidechain come back after a save and a restore, after the module's own block.
     render (*instance, { std::vector<float> (64), std::vector<float> (64) });
     pumpMessages (100);
     findParameter (*instance, "Gc")->setValueNotifyingHost (0.2f);
@@ -439,6 +465,7 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
     render (*instance, { std::vector<float> (64), std::vector<float> (64) });
     juce::MemoryBlock state;
     instance->getStateInformation (state);
+    const auto savedValues = hostValues (*instance);
     auto restored = load (Format::vst3);
     ASSERT_NE (restored, nullptr);
     restored->setStateInformation (state.getData(), (int) state.getSize());
@@ -446,11 +473,43 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
     for (int index = 0; index < velk::numFormatParameters; ++index)
     {
         const auto& info = *velk::formatParameterInfo (index);
-        const float value = index == velk::gcParameter ? 0.2f : index == velk::sidechainParameter ? 1.0f
-                                                                                                  : velk::factoryPresets[limiter].values[index];
         EXPECT_FLOAT_EQ (findParameter (*restored, info.name)->getValue(),
-                         info.isSwitch() ? positionValue (index, (int) value - info.firstPosition) : value)
+                         index == velk::gcParameter ? 0.2f : index == velk::sidechainParameter ? 1.0f
+                                                                                               : presetValue (limiter, index))
             << info.name;
+    }
+
+    // Fuzzed values (the program among them) and another program, then a restore: every saved
+    // value comes back, in the host's view and in the plug-in's, and stays after the next blocks
+    // (nothing queued before the restore is sent back over it).
+    juce::Random random (27);
+    for (auto* parameter : instance->getParameters())
+        if (parameter != instance->getBypassParameter())
+            parameter->setValue (random.nextFloat());
+    pumpMessages (100);
+    instance->setCurrentProgram (2);
+    instance->setStateInformation (state.getData(), (int) state.getSize());
+    EXPECT_EQ (hostValues (*instance), savedValues);
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    pumpMessages (100);
+    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    EXPECT_EQ (hostValues (*instance), savedValues);
+    juce::MemoryBlock stateAfter;
+    instance->getStateInformation (stateAfter);
+    EXPECT_EQ (vst3ComponentState (stateAfter), vst3ComponentState (state));
+
+    // A program change or a restore followed at once by the instance's end leaves nothing to
+    // reach the host afterwards.
+    for (const bool restore : { false, true })
+    {
+        auto brief = load (Format::vst3);
+        ASSERT_NE (brief, nullptr);
+        if (restore)
+            brief->setStateInformation (state.getData(), (int) state.getSize());
+        else
+            brief->setCurrentProgram (limiter);
+        brief = nullptr;
+        pumpMessages (100);
     }
 
     // A host that sets the program again after the restore writes nothing over the saved values.

@@ -17,12 +17,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -164,6 +166,29 @@ struct Lv2Ui
     const LV2UI_Idle_Interface* idle = nullptr;
 };
 
+/** A host's URID map: each URI's place in the list, from 1. */
+LV2_URID mapUri (LV2_URID_Map_Handle handle, const char* uri)
+{
+    auto& known = *static_cast<std::vector<std::string>*> (handle);
+    if (std::find (known.begin(), known.end(), uri) == known.end())
+        known.push_back (uri);
+    return (LV2_URID) (std::find (known.begin(), known.end(), uri) - known.begin() + 1);
+}
+
+/** The port values of a preset that come as 32-bit floats, by symbol. */
+struct FloatPortValues
+{
+    LV2_URID floatType;
+    std::map<std::string, float> values;
+};
+
+void keepFloat (const char* symbol, void* user, const void* data, uint32_t size, uint32_t type)
+{
+    auto& out = *static_cast<FloatPortValues*> (user);
+    if (type == out.floatType && size == sizeof (float))
+        out.values[symbol] = *static_cast<const float*> (data);
+}
+
 /** The next block of noise through both instances gives the same output. */
 void expectSameOutput (Lv2Instance& plugin, Lv2Instance& reference, NoiseSource& noise)
 {
@@ -252,6 +277,23 @@ TEST (Lv2, PortsRangesDefaultsCaptionsAndPresets)
             }
             lilv_nodes_free (ports);
             lilv_node_free (label);
+
+            // As hosts load a preset (lilv's state): every value a 32-bit float, as the ports are;
+            // a host that takes floats alone (qtractor) would drop any other.
+            std::vector<std::string> uris;
+            LV2_URID_Map map { &uris, mapUri };
+            FloatPortValues emitted { map.map (&uris, LV2_ATOM__Float), {} };
+            auto* state = lilv_state_new_from_world (world_, &map, preset);
+            ASSERT_NE (state, nullptr) << row->name;
+            lilv_state_emit_port_values (state, keepFloat, &emitted);
+            lilv_state_free (state);
+            EXPECT_EQ ((int) emitted.values.size(), velk::numFormatParameters) << row->name;
+            for (const auto& [symbol, number] : emitted.values)
+            {
+                const auto* index = std::find (std::begin (symbols), std::end (symbols), symbol);
+                ASSERT_NE (index, std::end (symbols)) << symbol;
+                EXPECT_EQ (number, row->values[index - std::begin (symbols)]) << row->name << " " << symbol;
+            }
         }
         EXPECT_EQ ((int) found.size(), velk::numFactoryPresets);
         lilv_nodes_free (presets);
@@ -454,6 +496,34 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
         ui->cleanup (handle);
         EXPECT_EQ (host.numChildren(), 0) << "round " << round;
     }
+
+    // A host that applies a preset to the ports without port events (as qtractor does): the
+    // open editor follows the values the plug-in runs, writes nothing, and looks as an editor
+    // opened on those values does.
+    Lv2Instance followed;
+    LV2_Feature followedAccess { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (followed.instance) };
+    const LV2_Feature* followedFeatures[] = { &parent, &followedAccess, nullptr };
+    Audio silence (2, std::vector<float> (blockSize));
+    const auto openAndLook = [&]
+    {
+        auto* handle = ui->instantiate (ui, stereoUri, VELK_LV2_BUNDLE, write, &written, &widget, followedFeatures);
+        idleFor (handle, 300);
+        return std::pair { handle, host.pixels() };
+    };
+    written.clear();
+    auto [handle, before] = openAndLook();
+    const auto& limiter = velk::factoryPresets[5];
+    for (const int index : { velk::inputParameter, velk::attackParameter, velk::releaseParameter, velk::outputParameter, velk::ratioParameter })
+        followed.port (index) = limiter.values[index];
+    followed.run (silence);
+    idleFor (handle, 300);
+    const auto after = host.pixels();
+    ui->cleanup (handle);
+    EXPECT_NE (after, before);
+    const auto reopened = openAndLook();
+    ui->cleanup (reopened.first);
+    EXPECT_EQ (after, reopened.second);
+    EXPECT_TRUE (written.empty());
 }
 
 TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)

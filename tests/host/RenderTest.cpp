@@ -186,6 +186,11 @@ TEST (Render, PresetsAndTheKeyedLv2RenderEqualTheEngineBitForBit)
         const auto run = render ({ folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "Ducking by Key", "--key", folder.path ("key.wav") });
         ASSERT_EQ (run.exitCode, 0) << run.output;
         EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), throughEngine (input, 48000.0, presetSettings (ducking), false, &key))) << channels;
+
+        // The input as its own key, as the README's ducking example suggests.
+        const auto own = render ({ folder.path ("in.wav"), folder.path ("out.wav"), "--float", "--preset", "Ducking by Key", "--key", folder.path ("in.wav") });
+        ASSERT_EQ (own.exitCode, 0) << own.output;
+        EXPECT_TRUE (identical (readAudio (folder.file ("out.wav")), throughEngine (input, 48000.0, presetSettings (ducking), false, &input))) << channels;
     }
 }
 
@@ -238,6 +243,12 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
     folder.file ("existing.wav").replaceWithText ("keep me");
     ASSERT_TRUE (writeWav (folder.file ("key48.wav"), noise (1, 2000, 5u), 48000.0));
     ASSERT_TRUE (writeWav (folder.file ("key3.wav"), noise (3, 2000, 5u), 44100.0));
+    ASSERT_TRUE (writeWav (folder.file ("key.wav"), noise (1, 2000, 6u), 44100.0));
+    // Other names for the input and the key: a link to the input, and a path through a link to
+    // the folder.
+    ASSERT_EQ (::symlink (folder.path ("in.wav").toRawUTF8(), folder.path ("link.wav").toRawUTF8()), 0);
+    ASSERT_EQ (::symlink (folder.path ("").toRawUTF8(), folder.path ("here").toRawUTF8()), 0);
+    const auto keyByAnotherPath = folder.path ("here") + "/key.wav";
 
     // clang-format off
     struct Case { juce::StringArray arguments; const char* message; };
@@ -260,7 +271,9 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key48.wav") }, "give a key at the input's rate" },
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("key3.wav") }, "3 channels; mono or stereo only" },
         { { folder.path ("in.wav"), folder.path ("out.wav"), "--key", folder.path ("text.wav") }, "cannot read" },
-        { { folder.path ("in.wav"), folder.path ("key48.wav"), "--key", folder.path ("key48.wav") }, "it is the key" },
+        { { folder.path ("in.wav"), keyByAnotherPath, "--key", folder.path ("key.wav") }, "it is the key" },
+        { { folder.path ("in.wav"), folder.path ("link.wav") }, "it is the input file" },
+        { { folder.path ("in.wav"), folder.path ("out.wav"), "--plot", folder.path ("link.wav"), "--key", folder.path ("in.wav") }, "it is the input file" },
     };
 
     for (const auto& c : cases)
@@ -277,7 +290,8 @@ TEST (Render, BadInputGivesAnErrorAndWritesNothing)
 
     EXPECT_EQ (folder.file ("existing.wav").loadFileAsString(), "keep me");
     EXPECT_EQ (readAudio (folder.file ("in.wav")).getNumSamples(), 2000);
-    EXPECT_EQ (folder.numAllFiles(), 5) << "no temporary files are left behind";
+    EXPECT_EQ (readAudio (folder.file ("key.wav")).getNumSamples(), 2000);
+    EXPECT_EQ (folder.numAllFiles(), 8) << "no temporary files are left behind";
 }
 
 TEST (Render, DamagedInputIsRefusedAndNothingIsWritten)
@@ -321,10 +335,16 @@ TEST (Render, DamagedInputIsRefusedAndNothingIsWritten)
                            Case { "cut.flac", "cut.flac is cut short: the audio ends at sample " },
                            Case { "corrupt.flac", "corrupt.flac is damaged at sample " } })
     {
-        for (const char* output : { "out.wav", "existing.wav" })
+        // As the input, and as the key (checked as whole before the render starts).
+        const juce::StringArray asInput { folder.path (c.file), "--save-state", folder.path ("state.bin") };
+        const juce::StringArray asKey { folder.path ("whole.wav"), "--key", folder.path (c.file) };
+        for (const auto& [arguments, output] : { std::pair { asInput, "out.wav" }, std::pair { asInput, "existing.wav" },
+                                                 std::pair { asKey, "out.wav" }, std::pair { asKey, "existing.wav" } })
         {
-            const auto run = render ({ folder.path (c.file), folder.path (output), "--plot", folder.path ("plot.png"),
-                                       "--save-state", folder.path ("state.bin") });
+            auto all = arguments;
+            all.insert (1, folder.path (output));
+            all.addArray ({ "--plot", folder.path ("plot.png") });
+            const auto run = render (all);
             EXPECT_EQ (run.exitCode, 1) << c.file;
             EXPECT_TRUE (run.output.startsWith ("velk-render: ")) << run.output;
             EXPECT_TRUE (run.output.contains (c.message)) << run.output;

@@ -10,11 +10,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <set>
 #include <thread>
 #include <utility>
+#include <vector>
 
 inline int ignoreXErrors (Display*, XErrorEvent*) { return 0; }
 
@@ -53,24 +55,28 @@ public:
         return (int) count;
     }
 
-    /** Distinct colours in the window's pixels, and how many pixels are the host's white. */
-    std::pair<size_t, long> colours()
+    /** The window's 300 x 600 pixels (RGB), row by row; empty where they cannot be read. */
+    std::vector<unsigned long> pixels()
     {
         XSync (display, False);
         XImage* image = XGetImage (display, window, 0, 0, 300, 600, AllPlanes, ZPixmap);
         if (image == nullptr)
-            return { 0, 0 };
-        std::set<unsigned long> seen;
-        long white = 0;
+            return {};
+        std::vector<unsigned long> result;
+        result.reserve (300 * 600);
         for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 300; ++x)
-            {
-                const auto pixel = XGetPixel (image, x, y) & 0xffffff;
-                seen.insert (pixel);
-                white += pixel == 0xffffff ? 1 : 0;
-            }
+                result.push_back (XGetPixel (image, x, y) & 0xffffff);
         XDestroyImage (image);
-        return { seen.size(), white };
+        return result;
+    }
+
+    /** Distinct colours in the window's pixels, and how many pixels are the host's white. */
+    std::pair<size_t, long> colours()
+    {
+        const auto all = pixels();
+        const std::set<unsigned long> seen (all.begin(), all.end());
+        return { seen.size(), (long) std::count (all.begin(), all.end(), 0xffffffUL) };
     }
 
     ::Window firstChild()

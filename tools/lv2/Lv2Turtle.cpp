@@ -8,6 +8,7 @@
 #include "VelkVersion.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -31,12 +32,14 @@ constexpr const char* prefixes = R"(@prefix doap:  <http://usefulinc.com/ns/doap
 /** The ports change with this version; the editor's version is the project's. */
 constexpr int lv2MinorVersion = 3, lv2MicroVersion = 0;
 
+/** A plain decimal (Turtle's xsd:decimal, never a double in exponent form, which some hosts drop):
+    the fewest digits that read back as the same float, with a decimal point. */
 std::string number (float value)
 {
-    char text[32];
-    std::snprintf (text, sizeof text, "%.9g", (double) value);
-    std::string result (text);
-    if (result.find_first_of (".e") == std::string::npos)
+    char text[64];
+    const auto written = std::to_chars (text, text + sizeof text, value, std::chars_format::fixed);
+    std::string result (text, written.ptr);
+    if (result.find ('.') == std::string::npos)
         result += ".0";
     return result;
 }

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <optional>
+#include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
 
@@ -257,6 +258,20 @@ Options parseArguments (int argc, char** argv)
 juce::File fileFor (const String& path)
 {
     return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+/** True when two paths name one file: the same path, or (through a link or another spelling of
+    the path) the same file on disk. */
+bool isSameFile (const juce::File& a, const juce::File& b)
+{
+    if (a == juce::File() || b == juce::File())
+        return false;
+    if (a == b)
+        return true;
+    struct stat first = {};
+    struct stat second = {};
+    return ::stat (a.getFullPathName().toRawUTF8(), &first) == 0 && ::stat (b.getFullPathName().toRawUTF8(), &second) == 0
+        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 /** The folder of this program, and its installation prefix's lib folder (/usr/lib for /usr/bin). */
@@ -500,14 +515,12 @@ struct Destination
     int bitsPerSample = 24;
 };
 
-Destination openDestination (juce::AudioFormatManager& formats, const Options& options, const Source& source)
+Destination openDestination (juce::AudioFormatManager& formats, const Options& options)
 {
     Destination d;
     const auto& path = options.files.back();
     d.bitsPerSample = options.floatOutput ? 32 : 24;
     d.file = checkWritable (path, "the output");
-    if (! source.isDemo() && d.file == source.file)
-        throw failure ("the output " + path + " is the input file");
 
     d.format = formats.findFormatForFileExtension (d.file.getFileExtension());
     if (d.format == nullptr || d.format->getFormatName().containsIgnoreCase ("ogg") || d.format->getFormatName().containsIgnoreCase ("mp3"))
@@ -730,17 +743,9 @@ void reportAndPlot (Host& plugin, const Source& source, const Source* key, const
 
 /** A render with a preset or a key, through the LV2 build: it has the presets' own way to
     Limit and the key inputs, which the VST 2.4 module lacks. */
-int runLv2 (juce::AudioFormatManager& formats, Source& source, const std::optional<Destination>& destination, const Options& options,
+int runLv2 (Source& source, std::optional<Source>& key, const std::optional<Destination>& destination, const Options& options,
             const juce::File& plotOut)
 {
-    std::optional<Source> key;
-    if (options.keyFile.isNotEmpty())
-    {
-        key.emplace (formats, options.keyFile);
-        if (key->sampleRate != source.sampleRate)
-            throw failure ("the key " + key->name + " is at " + String (key->sampleRate) + " Hz and the input at " + String (source.sampleRate)
-                           + " Hz; give a key at the input's rate");
-    }
     if (! destination)
         throw Failure ("no output file (see --help)");
 
@@ -766,37 +771,45 @@ int run (int argc, char** argv)
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
 
-    // Everything that could fail is checked before the plug-in runs.
+    // Everything that could fail is checked before the plug-in runs: the key as the input is.
     Source source (formats, options);
+    std::optional<Source> key;
+    if (options.keyFile.isNotEmpty())
+    {
+        key.emplace (formats, options.keyFile);
+        if (key->sampleRate != source.sampleRate)
+            throw failure ("the key " + key->name + " is at " + String (key->sampleRate) + " Hz and the input at " + String (source.sampleRate)
+                           + " Hz; give a key at the input's rate");
+    }
     std::optional<Destination> destination;
     if (! options.files.empty())
-        destination = openDestination (formats, options, source);
+        destination = openDestination (formats, options);
     juce::File stateOut, plotOut;
     if (options.saveStateFile.isNotEmpty())
         stateOut = checkWritable (options.saveStateFile, "the state file");
     if (options.plotFile.isNotEmpty())
         plotOut = checkWritable (options.plotFile, "the plot");
 
-    // No two outputs in one file, and none in the input.
+    // No two outputs in one file, and none over the input or the key (which may be the input).
     const std::pair<juce::File, String> outputs[] = { { destination ? destination->file : juce::File(), "the output" },
                                                       { stateOut, "the state file" },
-                                                      { plotOut, "the plot" },
-                                                      { options.keyFile.isNotEmpty() ? fileFor (options.keyFile) : juce::File(), "the key" } };
+                                                      { plotOut, "the plot" } };
     for (size_t i = 0; i < std::size (outputs); ++i)
     {
         const auto& [file, what] = outputs[i];
         if (file == juce::File())
             continue;
-        if (! source.isDemo() && file == source.file)
+        if (! source.isDemo() && isSameFile (file, source.file))
             throw failure ("cannot write " + what + " " + file.getFileName() + ": it is the input file");
+        if (key && isSameFile (file, key->file))
+            throw failure ("cannot write " + what + " " + file.getFileName() + ": it is the key");
         for (size_t j = i + 1; j < std::size (outputs); ++j)
-            if (file == outputs[j].first)
-                throw failure (j + 1 == std::size (outputs) ? "cannot write " + what + " " + file.getFileName() + ": it is the key"
-                                                            : "cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
+            if (isSameFile (file, outputs[j].first))
+                throw failure ("cannot write " + what + " and " + outputs[j].second + " to one file, " + file.getFileName());
     }
 
     if (options.keyFile.isNotEmpty() || options.preset >= 0 || options.sidechain)
-        return runLv2 (formats, source, destination, options, plotOut);
+        return runLv2 (source, key, destination, options, plotOut);
 
     // The plug-in, set up as a host would.
     VstHost::Options hostOptions;
