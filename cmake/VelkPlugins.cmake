@@ -108,8 +108,10 @@ target_compile_definitions (VELKFormats
         ${VELK_FRAMEWORK_SETTINGS}
         # Fixed for good: it decides the VST3 class identifiers and how the state is wrapped.
         JUCE_VST3_CAN_REPLACE_VST2=0
-        # Parameter identifiers come from the parameters' string IDs, not from their order.
+        # Parameter identifiers come from the parameters' string IDs, not from their order, as
+        # numbers without the top bit (VelkVst3Processor::vst3ParameterId).
         JUCE_FORCE_USE_LEGACY_PARAM_IDS=0
+        JUCE_USE_STUDIO_ONE_COMPATIBLE_PARAMETERS=1
         JUCE_USE_CUSTOM_PLUGIN_STANDALONE_APP=1
         JUCE_USE_FLAC=0
         JUCE_USE_OGGVORBIS=0

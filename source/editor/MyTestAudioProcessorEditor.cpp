@@ -244,10 +244,14 @@ float MyTestAudioProcessorEditor::shownValue (int parameterIndex)
     return velk::parameterInfo (parameterIndex).isSwitch() ? (float) MyTestAudioProcessor::truncateToInt (value) : value;
 }
 
-void MyTestAudioProcessorEditor::showRunningValue (int parameterIndex)
+bool MyTestAudioProcessorEditor::showRunningValue (int parameterIndex)
 {
-    if (auto* knob = getKnob (parameterIndex); knob != nullptr && ! knob->isMouseButtonDown())
+    auto* knob = getKnob (parameterIndex);
+    if (knob != nullptr && knob->isMouseButtonDown())
+        return false;
+    if (knob != nullptr)
         knob->setValue (shownValue (parameterIndex), juce::dontSendNotification);
+    return true;
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

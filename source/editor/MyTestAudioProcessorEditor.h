@@ -52,9 +52,9 @@ public:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 
     /** Following a host: the knob of parameter 0 to 6 shows the value the processor runs, unless
-        the user holds it; nothing is written. For hosts that set values without telling the
-        editor (an LV2 host applying a preset to the ports). */
-    void showRunningValue (int parameterIndex);
+        the user holds it (then false); nothing is written. For hosts that set values without
+        telling the editor (an LV2 host applying a preset to the ports). */
+    bool showRunningValue (int parameterIndex);
 
     /** The knob for parameter 0 to 6, or null. */
     FilmStripKnob* getKnob (int parameterIndex) const noexcept;

@@ -15,7 +15,11 @@ VelkVst3Processor::~VelkVst3Processor()
     setIComponentHandler (nullptr);
 }
 
-juce::uint32 VelkVst3Processor::vst3ParameterId (int index) noexcept
+#if ! JUCE_USE_STUDIO_ONE_COMPATIBLE_PARAMETERS
+    #error "the parameter numbers below are the framework's with its numbers for hosts that take no negative numbers"
+#endif
+
+juce::uint32 VelkVst3Processor::vst3ParameterId (int index)
 {
     // The identifier's hash with the top bit clear, as the framework numbers parameters for
     // hosts that take no negative numbers.
@@ -40,7 +44,7 @@ bool VelkVst3Processor::tellHostAtOnce (int index, float normalizedValue)
         return false;
     const auto id = (Steinberg::Vst::ParamID) vst3ParameterId (index);
     componentHandler->beginEdit (id);
-    componentHandler->performEdit (id, normalizedValue);
+    const bool taken = componentHandler->performEdit (id, normalizedValue) == Steinberg::kResultOk;
     componentHandler->endEdit (id);
-    return true;
+    return taken;
 }

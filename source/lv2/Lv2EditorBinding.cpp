@@ -132,7 +132,7 @@ Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAu
         },
         parentWindow);
     for (int index = 0; index < velk::numParameters; ++index)
-        runningValues[(size_t) index] = processor.getParameter (index);
+        shownValues[(size_t) index] = processor.getParameter (index);
     processor.addListener (this);
 }
 
@@ -147,17 +147,15 @@ void Lv2EditorBinding::idle()
 {
     hosted->idle();
 
-    // Compared as bits, so that a value that stays (NaN stored as 0 included) costs nothing.
+    // Compared as bits, so that a value that stays costs nothing; a value that changes while the
+    // user holds its knob is shown once the knob is let go.
     auto* frame = getFrame();
     for (int index = 0; index < velk::numParameters; ++index)
     {
         const float value = processor.getParameter (index);
-        auto& running = runningValues[(size_t) index];
-        if (std::memcmp (&value, &running, sizeof value) == 0)
-            continue;
-        running = value;
-        if (frame != nullptr)
-            frame->getEditor().showRunningValue (index);
+        auto& shown = shownValues[(size_t) index];
+        if (frame != nullptr && std::memcmp (&value, &shown, sizeof value) != 0 && frame->getEditor().showRunningValue (index))
+            shown = value;
     }
 }
 

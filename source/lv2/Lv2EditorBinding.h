@@ -59,7 +59,7 @@ private:
     const LV2UI_Resize* resize;
     juce::ScopedJuceInitialiser_GUI initialiser;
     std::unique_ptr<HostedEditor> hosted;
-    std::array<float, velk::numParameters> runningValues {};
+    std::array<float, velk::numParameters> shownValues {};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Lv2EditorBinding)
 };
