@@ -46,8 +46,8 @@ juce_add_binary_data (velk_resources HEADER_NAME BinaryData.h NAMESPACE BinaryDa
 velk_hide_symbols (velk_resources)
 
 #===================================================================================================
-# The core: the processor, the editor, and the format processor that the VST3, LV2 and
-# standalone builds wrap around them. It holds no compiled framework code: each user links the
+# The core: the processor, the editor, and the format processor that the VST3 and standalone
+# builds wrap around them. It holds no compiled framework code: each user links the
 # framework it is built with (velk_juce, or the format builds' own).
 add_library (velk_core STATIC
     source/processor/MyTestAudioProcessor.cpp

@@ -16,8 +16,8 @@ public:
     /** Filters one sample and advances the history. */
     float processSample (float x) noexcept { return biquad::step (x, b0, b1, b2, a1, a2, x1, x2, y1, y2); }
 
-    /** Sets subnormal history values to zero (see biquad::snapToZero). The engine calls it only
-        where such values cannot reach an output sample. */
+    /** Sets subnormal history values to zero (see biquad::snapToZero), for a caller that knows
+        they cannot reach an output sample; the engine uses snapToZeroWhenDecayed. */
     void snapToZero() noexcept { biquad::snapToZero (x1, x2, y1, y2); }
 
     /** snapToZero once the last output has decayed below the smallest normal float. */

@@ -7,7 +7,7 @@
 #include <functional>
 
 /**
-    One of VELK's parameters as the VST3, LV2 and standalone formats present it: a continuous
+    One of VELK's parameters as the VST3 and standalone formats present it: a continuous
     0-to-1 value with the processor's own display text, or, for a switch, a choice of its
     captions. Every value the host sets is handed on as the engine's raw value (a switch's
     position k as its first value plus k); showRawValue goes the other way without handing

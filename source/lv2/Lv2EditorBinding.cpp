@@ -1,5 +1,6 @@
 #include "Lv2EditorBinding.h"
 
+#include "FloatBits.h"
 #include "Lv2PluginBinding.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "VelkVersion.h"
@@ -154,7 +155,7 @@ void Lv2EditorBinding::idle()
     {
         const float value = processor.getParameter (index);
         auto& shown = shownValues[(size_t) index];
-        if (frame != nullptr && std::memcmp (&value, &shown, sizeof value) != 0 && frame->getEditor().showRunningValue (index))
+        if (frame != nullptr && bitsOf (value) != bitsOf (shown) && frame->getEditor().showRunningValue (index))
             shown = value;
     }
 }

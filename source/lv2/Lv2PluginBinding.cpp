@@ -1,6 +1,7 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "Lv2PluginBinding.h"
 
+#include "FloatBits.h"
 #include "VelkVersion.h"
 
 #include "PluginFramework.h"
@@ -20,7 +21,7 @@ constexpr double minSampleRate = 1.0, maxSampleRate = 10.0e6;
 
 bool sameBits (float a, float b) noexcept
 {
-    return std::memcmp (&a, &b, sizeof a) == 0;
+    return bitsOf (a) == bitsOf (b);
 }
 
 template <const lv2ports::Layout& layout>

@@ -1,5 +1,6 @@
 #include "MyTestAudioProcessor.h"
 
+#include "FloatBits.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "ParameterTable.h"
 #include "ParameterText.h"
@@ -7,7 +8,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 
 // The nine parameters use the framework's index-based parameter interface, which it marks as
 // deprecated; this file implements it on purpose.
@@ -220,7 +220,7 @@ juce::String MyTestAudioProcessor::savedText (float value)
         const auto written = std::to_chars (text, text + sizeof text - 1, (double) value, std::chars_format::general, digits);
         *written.ptr = 0;
         const float readBack = savedValue (text);
-        if (std::memcmp (&readBack, &value, sizeof value) == 0)
+        if (bitsOf (readBack) == bitsOf (value))
             break;
     }
     return text;

@@ -5,6 +5,7 @@
 // sidechain, in both paths.
 
 #include "CompressorCore.h"
+#include "FloatBits.h"
 #include "ParameterTable.h"
 #include "ReferenceEngine.h"
 #include "TestSignals.h"
@@ -12,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -20,7 +20,7 @@ namespace
 {
 bool sameBits (float a, float b)
 {
-    return std::memcmp (&a, &b, sizeof a) == 0;
+    return bitsOf (a) == bitsOf (b);
 }
 
 /** Two engines given the same writes; one runs blocks, the other single samples. */

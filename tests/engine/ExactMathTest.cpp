@@ -3,23 +3,16 @@
 // the edge values, check it.
 
 #include "ExactMath.h"
+#include "FloatBits.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace
 {
-std::uint32_t bitsOf (float x)
-{
-    std::uint32_t b;
-    std::memcpy (&b, &x, sizeof b);
-    return b;
-}
-
 /** Log-uniform magnitude from 10^lowExp to 10^highExp with a random sign. */
 double spread (NoiseSource& random, double lowExp, double highExp, bool signedValues = true)
 {

@@ -1,6 +1,7 @@
-// The format processor around MyTestAudioProcessor, as the VST3 and LV2 wrappers drive it: host
-// writes reach the engine and move the editor without anything written back, the editor's moves
-// reach the host as gestures, and a restore shows each raw value without changing it.
+// The format processor around MyTestAudioProcessor, as the VST3 and standalone wrappers drive
+// it: host writes reach the engine and move the editor without anything written back, the
+// editor's moves reach the host as gestures, and a restore shows each raw value without changing
+// it.
 
 #include "MyTestAudioProcessor.h"
 #include "MyTestAudioProcessorEditor.h"
