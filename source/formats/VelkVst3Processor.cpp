@@ -31,8 +31,8 @@ void VelkVst3Processor::setIComponentHandler (Steinberg::FUnknown* handler)
     // Asked for by value, so that nothing beyond the headers' declarations is needed.
     static constexpr Steinberg::TUID handlerIid = INLINE_UID (0x93A0BEA3, 0x0BD045DB, 0x8E890B0C, 0xC1E46AC6);
     Steinberg::Vst::IComponentHandler* newHandler = nullptr;
-    if (handler != nullptr && handler->queryInterface (handlerIid, reinterpret_cast<void**> (&newHandler)) != Steinberg::kResultOk)
-        newHandler = nullptr;
+    if (handler != nullptr)
+        handler->queryInterface (handlerIid, reinterpret_cast<void**> (&newHandler)); // null where refused
     if (componentHandler != nullptr)
         componentHandler->release();
     componentHandler = newHandler;

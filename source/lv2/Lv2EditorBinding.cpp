@@ -147,15 +147,17 @@ Lv2EditorBinding::~Lv2EditorBinding()
 void Lv2EditorBinding::idle()
 {
     hosted->idle();
+    auto* frame = getFrame();
+    if (frame == nullptr)
+        return;
 
     // Compared as bits, so that a value that stays costs nothing; a value that changes while the
     // user holds its knob is shown once the knob is let go.
-    auto* frame = getFrame();
     for (int index = 0; index < velk::numParameters; ++index)
     {
         const float value = processor.getParameter (index);
         auto& shown = shownValues[(size_t) index];
-        if (frame != nullptr && bitsOf (value) != bitsOf (shown) && frame->getEditor().showRunningValue (index))
+        if (bitsOf (value) != bitsOf (shown) && frame->getEditor().showRunningValue (index))
             shown = value;
     }
 }
