@@ -331,8 +331,9 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     EXPECT_EQ (reopened.getInner().getEngine().makeupGain, 4.0f);
     EXPECT_EQ (reopened.getInner().getEngine().kneeDb.load(), 0.0f);
 
-    // The host hears of the values that changed, each as a gesture, and of nothing else; the
-    // open editor shows them.
+    // The host hears of the values that changed, each as a gesture, then of the program, and of
+    // nothing else; the open editor shows them. (Off this thread the VST3 build tells the host
+    // itself: see the VST3 state case.)
     auto& innerEditor = openEditor();
     processor.setCurrentProgram (0);
     hostLog.events.clear();
@@ -341,28 +342,6 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6, program");
     EXPECT_EQ (innerEditor.getKnob (velk::filterParameter)->getValue(), 2.0);
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
-
-    // On a host's thread that the framework does not count as its message thread (a VST3 host's
-    // while no editor is open), the format tells the host itself before the call returns, and
-    // leaves the framework nothing to pass on later (no queued values, no request to re-read).
-    struct TellingFormat : VelkFormatProcessor
-    {
-        bool tellHostAtOnce (int index, float normalizedValue) override
-        {
-            told.add (juce::String (index) + " " + juce::String (normalizedValue));
-            return true;
-        }
-        juce::StringArray told;
-    } telling;
-    HostLog tellingLog;
-    telling.addListener (&tellingLog);
-    std::thread ([&telling]
-                 { telling.setCurrentProgram (9); })
-        .join();
-    pump (100);
-    EXPECT_EQ (telling.told.joinIntoString (", "), "3 0.5, 6 0.666667");
-    EXPECT_TRUE (tellingLog.events.isEmpty()) << tellingLog.events.joinIntoString (", ");
-    EXPECT_EQ (telling.getFormatParameter (velk::filterParameter).getValue(), 2.0f / 3.0f);
 }
 
 // Run again under the thread checker: a host writing values on its own thread while the audio
