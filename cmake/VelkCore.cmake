@@ -46,10 +46,11 @@ juce_add_binary_data (velk_resources HEADER_NAME BinaryData.h NAMESPACE BinaryDa
 velk_hide_symbols (velk_resources)
 
 #===================================================================================================
-# The core: the processor, the editor, and the format processor that the VST3 and standalone
-# builds wrap around them. It holds no compiled framework code: each user links the
+# The core: the processor, the editor, the binding core every host format's binding rests on, and
+# the format processor that the VST3 and standalone builds wrap around them. It holds no compiled framework code: each user links the
 # framework it is built with (velk_juce, or the format builds' own).
 add_library (velk_core STATIC
+    source/binding/BindingCore.cpp
     source/processor/MyTestAudioProcessor.cpp
     source/editor/MyTestAudioProcessorEditor.cpp
     source/editor/FilmStripKnob.cpp
@@ -63,7 +64,7 @@ add_library (velk_core STATIC
     source/formats/FormatParameter.cpp
     source/formats/VelkFormatEditor.cpp
     source/formats/VelkFormatProcessor.cpp)
-target_include_directories (velk_core PUBLIC source/processor source/editor source/formats)
+target_include_directories (velk_core PUBLIC source/binding source/processor source/editor source/formats)
 target_link_libraries (velk_core PUBLIC velk_engine velk_resources PRIVATE velk_juce_headers juce::juce_recommended_config_flags)
 target_compile_options (velk_core PRIVATE ${VELK_WARNINGS})
 velk_hide_symbols (velk_core)

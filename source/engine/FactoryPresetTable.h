@@ -57,20 +57,12 @@ inline constexpr int presetWriteOrder[numFormatParameters] = { inputParameter, a
                                                                wetDryParameter, gcParameter, sidechainParameter,
                                                                ratioParameter };
 
-/**
-    Writes a preset: write (index, value) for every value in the order above, except that Ratio
-    Limit goes to writeLimit(), which must reach it from 20:1 (see
-    MyTestAudioProcessor::setLimitFromApproach).
-*/
-template <typename Write, typename WriteLimit>
-void applyFactoryPreset (const FactoryPreset& preset, Write&& write, WriteLimit&& writeLimit)
+/** Writes a preset: write (index, value) for every value in the order above. The writer reaches
+    Ratio Limit from 20:1 (see MyTestAudioProcessor::setLimitFromApproach). */
+template <typename Write>
+void applyFactoryPreset (const FactoryPreset& preset, Write&& write)
 {
     for (const int index : presetWriteOrder)
-    {
-        if (index == ratioParameter && preset.values[index] == limitPosition)
-            writeLimit();
-        else
-            write (index, preset.values[index]);
-    }
+        write (index, preset.values[index]);
 }
 } // namespace velk

@@ -24,6 +24,9 @@ inline constexpr ParameterInfo formatParameterTable[numFormatParameters - numPar
     // clang-format on
 };
 
+/** The range in dB of the formats' gain-reduction output. */
+inline constexpr float maxReductionDb = 40.0f;
+
 /** The row of any index the formats show (0 to 9), or null. */
 constexpr const ParameterInfo* formatParameterInfo (int index) noexcept
 {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "BindingCore.h"
 #include "FormatParameter.h"
-#include "MyTestAudioProcessor.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -22,11 +22,9 @@
     A value the host sets reaches the inner processor as the engine's raw value; the editor's
     moves reach the host as begin/set/end gestures; a restored state shows each raw value as the
     nearest the host can show and writes nothing back. Audio runs under the inner processor's
-    callback lock; rate, block size, bypass, non-real-time mode and state are forwarded. The
-    state is the inner processor's own block, so a setting saved in any format restores in any
-    other; after it come the values that block does not hold (Gc, Sidechain, the program last
-    chosen, and whether Limit came from a preset, so that it is reached the same way again),
-    which older states lack (they restore with Sidechain Internal).
+    callback lock, through the binding core; rate, block size, bypass, non-real-time mode and
+    state are forwarded. The state is the core's: the inner processor's own block, so a setting
+    saved in any format restores in any other, then the values that block does not hold.
 */
 class VelkFormatProcessor : public juce::AudioProcessor,
                             private juce::AudioProcessorListener
@@ -59,7 +57,7 @@ public:
         which restores the program after the state does not write the preset over the saved
         values. */
     int getNumPrograms() override { return velk::numFactoryPresets; }
-    int getCurrentProgram() override { return currentProgram.load (std::memory_order_relaxed); }
+    int getCurrentProgram() override { return core.getProgram(); }
     void setCurrentProgram (int index) override;
     const juce::String getProgramName (int index) override;
     void changeProgramName (int, const juce::String&) override {}
@@ -69,7 +67,7 @@ public:
 
     //==============================================================================
     /** The processor inside, which the VST 2.4 module uses as it is. */
-    MyTestAudioProcessor& getInner() noexcept { return *inner; }
+    MyTestAudioProcessor& getInner() noexcept { return core.getProcessor(); }
 
     /** True once after the host has written a value since the last call (any thread). */
     bool takeHostWrites() noexcept { return hostWrote.exchange (false, std::memory_order_relaxed); }
@@ -78,7 +76,7 @@ public:
     FormatParameter& getFormatParameter (int index) noexcept { return *parameters[(size_t) index]; }
 
     /** True when the key input drives the compressor (Sidechain External). */
-    bool usesExternalKey() const noexcept { return externalKey.load (std::memory_order_relaxed); }
+    bool usesExternalKey() const noexcept { return core.usesExternalKey(); }
 
 protected:
     /**
@@ -93,11 +91,9 @@ protected:
 private:
     static BusesProperties busesFor (WrapperType format);
     void handOn (int index, float rawValue);
-    /** The main bus through the inner processor, with the key bus where Sidechain is External. */
-    void processMain (juce::AudioBuffer<float>& buffer);
+    /** The main bus through the core, with the key bus where Sidechain is External. */
+    void processMain (juce::AudioBuffer<float>& buffer, bool bypassed);
     void showInnerValues();
-    /** The raw value of index 0 to 9 as the processor holds it now. */
-    float currentRawValue (int index);
 
     // juce::AudioProcessorListener, for the editor's writes and gestures on the inner processor.
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
@@ -106,12 +102,10 @@ private:
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
 
     const bool keyOnMainInput;
-    std::unique_ptr<MyTestAudioProcessor> inner;
+    BindingCore core;
+    MyTestAudioProcessor& inner;
     std::array<FormatParameter*, velk::numFormatParameters> parameters {};
     std::atomic<bool> hostWrote { false };
-    std::atomic<bool> externalKey { false };
-    std::atomic<int> currentProgram { 0 };
-    juce::MidiBuffer noMidi;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelkFormatProcessor)
 };

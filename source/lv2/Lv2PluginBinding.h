@@ -1,7 +1,7 @@
 #pragma once
 
+#include "BindingCore.h"
 #include "Lv2Ports.h"
-#include "MyTestAudioProcessor.h"
 
 #include <lv2/core/lv2.h>
 
@@ -9,20 +9,18 @@
 #include <cstdint>
 #include <memory>
 
-struct PluginFramework;
-
 /**
     The LV2 binding: presents VELK's processor to an LV2 host as a plug-in with control ports.
-    Each block reads the nine parameter ports and sends each value that differs from the one it
-    last applied through the processor's setter, so a port's value always wins; then it runs the
-    same block callback as the other formats, under the processor's callback lock, and writes the
-    meters (the block's largest gain reduction, a clip indicator held for a second). With the
-    Sidechain port at External, the key inputs drive the compressor; a key input the host leaves
-    unconnected is silence, except that the left one alone is a mono key for both sides.
+    Each block reads the ten value ports and hands each value that differs from the one it last
+    applied to the binding core, so a port's value always wins; then the core runs the block and
+    gives the meters (the block's largest gain reduction, a clip indicator held for a second).
+    With the Sidechain port at External, the key inputs drive the compressor; a key input the
+    host leaves unconnected is silence, except that the left one alone is a mono key for both
+    sides.
 
     The host keeps the settings as its port values; the binding keeps no state of its own. So
-    that the values alone give the sound, Ratio Limit is always reached from 20:1, as the
-    factory presets (preset files in the bundle) reach it.
+    that the values alone give the sound, they are applied as presets are (Ratio Limit reached
+    from 20:1).
 */
 class Lv2PluginBinding
 {
@@ -37,30 +35,19 @@ public:
     void activate() noexcept;
     void run (std::uint32_t numFrames) noexcept;
 
-    MyTestAudioProcessor& getProcessor() noexcept { return *processor; }
+    MyTestAudioProcessor& getProcessor() noexcept { return core.getProcessor(); }
     const lv2ports::Layout& getLayout() const noexcept { return layout; }
-
-    /** The most frames the processor gets at once; a longer host block goes in pieces. */
-    static constexpr int maxFrames = 8192;
 
 private:
     void applyPortValues() noexcept;
-    void writeMeters (int numFrames) noexcept;
     float* port (int index) const noexcept { return ports[(size_t) index]; }
 
-    std::unique_ptr<PluginFramework> framework; // first in, last out
     const lv2ports::Layout layout;
-    std::unique_ptr<MyTestAudioProcessor> processor;
-    double sampleRate = 44100.0;
+    BindingCore core;
 
     std::array<float*, (size_t) lv2ports::stereo.numPorts()> ports {};
-    std::array<float, velk::numParameters> appliedValues {}, storedValues {};
+    std::array<float, velk::numFormatParameters> appliedValues {}, storedValues {};
     bool anyApplied = false;
-
-    juce::AudioBuffer<float> scratch, keyScratch;
-    juce::MidiBuffer noMidi;
-    std::uint32_t lastClipCount = 0;
-    int clipHoldFrames = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Lv2PluginBinding)
 };

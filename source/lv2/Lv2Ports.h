@@ -38,5 +38,5 @@ struct Layout
 inline constexpr Layout stereo { 2 }, mono { 1 };
 
 /** The gain-reduction meter's range in dB. */
-inline constexpr float maxReductionDb = 40.0f;
+inline constexpr float maxReductionDb = velk::maxReductionDb;
 } // namespace lv2ports

@@ -5,6 +5,7 @@
 #include "ParameterTable.h"
 #include "ParameterText.h"
 #include "VelkVersion.h"
+#include "WrappedState.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,25 +17,6 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
-
-constexpr juce::uint32 stateMagic = 0x21324356;
-
-/**
-    False when a state block's text is not valid UTF-8. The framework's XML parser steps over the
-    end of its text on a truncated multi-byte sequence (a read past the end of the buffer, found
-    by the state fuzz test), so such a block is rejected before it is parsed. Every block this
-    processor saves is plain ASCII.
-*/
-bool hasValidStateText (const void* data, int sizeInBytes)
-{
-    if (sizeInBytes <= 8)
-        return true; // the framework rejects it unparsed
-
-    const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
-    const int textLength = juce::jmin (length, sizeInBytes - 8);
-    return textLength <= 0
-        || juce::CharPointer_UTF8::isValidString (static_cast<const char*> (data) + 8, textLength);
-}
 
 /** A restored or received value that is not a number (NaN, infinity) counts as 0. */
 float finiteOrZero (float value) noexcept
@@ -243,18 +225,18 @@ void MyTestAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     destData.reset();
     {
         juce::MemoryOutputStream out (destData, false);
-        out.writeInt ((int) stateMagic);
+        out.writeInt ((int) wrappedstate::magic);
         out.writeInt (0);
         root.writeTo (out, juce::XmlElement::TextFormat().singleLine().withoutHeader());
         out.writeByte (0);
     }
-    const auto length = juce::ByteOrder::swapIfBigEndian ((juce::uint32) destData.getSize() - 9);
+    const auto length = juce::ByteOrder::swapIfBigEndian ((juce::uint32) destData.getSize() - wrappedstate::overhead);
     destData.copyFrom (&length, 4, sizeof (length));
 }
 
 void MyTestAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr || sizeInBytes <= 0 || ! hasValidStateText (data, sizeInBytes))
+    if (data == nullptr || sizeInBytes <= 0 || ! wrappedstate::hasValidText (data, sizeInBytes))
         return;
 
     const auto document = getXmlFromBinary (data, sizeInBytes);

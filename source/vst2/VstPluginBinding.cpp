@@ -1,13 +1,8 @@
-#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include "VstPluginBinding.h"
 
-#include <algorithm>
-
-#include "HostedEditor.h"
 #include "MyTestAudioProcessorEditor.h"
 
-#include "PluginFramework.h"
-
+#include <algorithm>
 #include <cstring>
 
 // The index-based parameter interface of the framework is marked deprecated; VST 2.4 is
@@ -47,51 +42,38 @@ vst2::AEffect* VstPluginBinding::createEffect (vst2::audioMasterCallback host)
 {
     try
     {
-        juce::ScopedJuceInitialiser_GUI initialiser;
-        // The processor is made on the calling thread, which is the message thread meanwhile.
-        juce::SharedResourcePointer<juce::HostDrivenEventLoop> eventLoop;
-
         if (host == nullptr || host (nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
             return nullptr;
-
-        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_VST);
-        std::unique_ptr<juce::AudioProcessor> processor (createPluginFilter());
-        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
-
-        if (processor == nullptr)
-            return nullptr;
-
-        return (new VstPluginBinding (host, std::move (processor)))->getEffect();
+        return (new VstPluginBinding (host))->getEffect();
     }
     catch (...)
     {
-        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
         return nullptr;
     }
 }
 
-VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host, std::unique_ptr<juce::AudioProcessor> newProcessor)
-    : framework (std::make_unique<PluginFramework>()),
-      hostCallback (host),
-      processor (std::move (newProcessor))
+VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host)
+    : core (juce::AudioProcessor::wrapperType_VST, createPluginFilter, BindingCore::Framework::own),
+      processor (core.getProcessor()),
+      hostCallback (host)
 {
-    processor->setPlayConfigDetails (2, 2, 0.0, 0);
-    processor->addListener (this);
+    processor.setPlayConfigDetails (2, 2, 0.0, 0);
+    processor.addListener (this);
 
     effect.magic = kEffectMagic;
     effect.dispatcher = dispatcherCallback;
     effect.process = processAccumulatingCallback;
     effect.setParameter = setParameterCallback;
     effect.getParameter = getParameterCallback;
-    effect.numPrograms = processor->getNumPrograms();
-    effect.numParams = processor->getNumParameters();
+    effect.numPrograms = processor.getNumPrograms();
+    effect.numParams = processor.getNumParameters();
     effect.numInputs = 2;
     effect.numOutputs = 2;
     effect.flags = effFlagsHasEditor | effFlagsCanReplacing;
-    if (processor->getTailLengthSeconds() <= 0.0)
+    if (processor.getTailLengthSeconds() <= 0.0)
         effect.flags |= effFlagsNoSoundInStop;
     effect.flags |= effFlagsProgramChunks;
-    effect.initialDelay = processor->getLatencySamples();
+    effect.initialDelay = processor.getLatencySamples();
     effect.ioRatio = 1.0f;
     effect.object = this;
     effect.uniqueID = uniqueId;
@@ -100,15 +82,11 @@ VstPluginBinding::VstPluginBinding (vst2::audioMasterCallback host, std::unique_
     effect.processDoubleReplacing = nullptr;
 
     editorRect = { 0, 0, (vst2::VstInt16) MyTestAudioProcessorEditor::height, (vst2::VstInt16) MyTestAudioProcessorEditor::width };
-    reserveScratch (4096);
 }
 
 VstPluginBinding::~VstPluginBinding()
 {
-    const juce::MessageManagerLock lock;
-    processor->removeListener (this);
-    editor = nullptr;
-    processor = nullptr;
+    processor.removeListener (this);
 }
 
 VstPluginBinding* VstPluginBinding::bindingOf (vst2::AEffect* e) noexcept
@@ -149,13 +127,13 @@ void VstPluginBinding::processAccumulatingCallback (vst2::AEffect* e, float** in
 void VstPluginBinding::setParameterCallback (vst2::AEffect* e, vst2::VstInt32 index, float value)
 {
     if (auto* binding = bindingOf (e))
-        binding->processor->setParameter (index, value);
+        binding->processor.setParameter (index, value);
 }
 
 float VstPluginBinding::getParameterCallback (vst2::AEffect* e, vst2::VstInt32 index)
 {
     auto* binding = bindingOf (e);
-    return binding != nullptr ? binding->processor->getParameter (index) : 0.0f;
+    return binding != nullptr ? binding->processor.getParameter (index) : 0.0f;
 }
 
 //==============================================================================
@@ -165,33 +143,34 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
     switch (opcode)
     {
         case effOpen:               return 0;
-        case effGetProgram:         return processor->getCurrentProgram();
-        case effSetProgram:         processor->setCurrentProgram ((int) value); return 0;
+        case effGetProgram:         return processor.getCurrentProgram();
+        case effSetProgram:         processor.setCurrentProgram ((int) value); return 0;
 
         // No programs: the name is empty, but a host that shows it must find a terminated string.
-        case effGetProgramName:     copyText (processor->getProgramName (processor->getCurrentProgram()), ptr, kVstMaxProgramNameLength); return 0;
+        case effGetProgramName:     copyText (processor.getProgramName (processor.getCurrentProgram()), ptr, kVstMaxProgramNameLength); return 0;
         case effGetProgramNameIndexed:
             copyText ({}, ptr, kVstMaxProgramNameLength);
-            return index >= 0 && index < processor->getNumPrograms() ? 1 : 0;
+            return index >= 0 && index < processor.getNumPrograms() ? 1 : 0;
 
-        case effGetParamName:       copyText (processor->getParameterName (index, kVstMaxParamNameLength), ptr, kVstMaxParamNameLength); return 0;
-        case effGetParamDisplay:    copyText (processor->getParameterText (index, kVstMaxParamDisplayLength), ptr, kVstMaxParamDisplayLength); return 0;
+        case effGetParamName:       copyText (processor.getParameterName (index, kVstMaxParamNameLength), ptr, kVstMaxParamNameLength); return 0;
+        case effGetParamDisplay:    copyText (processor.getParameterText (index, kVstMaxParamDisplayLength), ptr, kVstMaxParamDisplayLength); return 0;
         case effGetParamLabel:      copyText ({}, ptr, kVstMaxParamDisplayLength); return 0;
-        case effCanBeAutomated:     return processor->isParameterAutomatable (index) ? 1 : 0;
+        case effCanBeAutomated:     return processor.isParameterAutomatable (index) ? 1 : 0;
 
-        case effSetSampleRate:      setHostSampleRate (opt); return 0;
+        // A rate that makes no sense is ignored: the last good one stays.
+        case effSetSampleRate:      if (BindingCore::isUsableRate (opt)) hostSampleRate = opt; return 0;
         case effSetBlockSize:       setHostBlockSize (value); return 0;
-        case effMainsChanged:       if (value != 0) resume(); else suspend(); return 0;
+        case effMainsChanged:       if (value != 0) resume(); else processor.releaseResources(); return 0;
 
         case effGetEffectName:
-        case effGetProductString:   copyText (processor->getName(), ptr, kVstMaxNameLength); return 1;
+        case effGetProductString:   copyText (processor.getName(), ptr, kVstMaxNameLength); return 1;
         case effGetVendorString:    copyText (velk::version::vendor, ptr, kVstMaxNameLength); return 1;
         case effGetVendorVersion:   return versionNumber;
         case effGetPlugCategory:    return kPlugCategEffect;
         case effGetVstVersion:      return kVstVersion;
         case effVendorSpecific:     return 0;
         case effCanDo:              return canDo (static_cast<const char*> (ptr));
-        case effGetTailSize:        return (vst2::VstIntPtr) juce::roundToInt (processor->getSampleRate() * processor->getTailLengthSeconds());
+        case effGetTailSize:        return (vst2::VstIntPtr) juce::roundToInt (processor.getSampleRate() * processor.getTailLengthSeconds());
         case effSetBypass:          bypassed = value != 0; return 1;
 
         case effGetSpeakerArrangement:
@@ -208,13 +187,13 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         case effGetChunk:
             if (ptr == nullptr)
                 return 0;
-            processor->getStateInformation (chunk);
+            processor.getStateInformation (chunk);
             *static_cast<void**> (ptr) = chunk.getData();
             return (vst2::VstIntPtr) chunk.getSize();
 
         case effSetChunk:
             if (ptr != nullptr && value > 0 && value <= std::numeric_limits<int>::max())
-                processor->setStateInformation (ptr, (int) value);
+                processor.setStateInformation (ptr, (int) value);
             return 0;
 
         case effEditGetRect:
@@ -223,26 +202,9 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
             *static_cast<vst2::ERect**> (ptr) = &editorRect;
             return 1;
 
-        case effEditOpen:
-            editor = nullptr;
-            if (ptr == nullptr)
-                return 0;
-            editor = std::make_unique<HostedEditor> ([this] { return processor->createEditorIfNeeded(); }, ptr);
-            if (editor->getEditor() == nullptr)
-            {
-                editor = nullptr; // gives the message loop back to the plug-in's own thread
-                return 0;
-            }
-            return 1;
-
-        case effEditClose:
-            editor = nullptr;
-            return 0;
-
-        case effEditIdle:
-            if (editor != nullptr)
-                editor->idle();
-            return 0;
+        case effEditOpen:   return core.openEditor (ptr) ? 1 : 0;
+        case effEditClose:  core.closeEditor(); return 0;
+        case effEditIdle:   core.idleEditor(); return 0;
 
         default:
             return 0;
@@ -251,90 +213,23 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
 }
 
 //==============================================================================
-void VstPluginBinding::setHostSampleRate (float rate) noexcept
-{
-    // A rate that makes no sense (below 1 Hz, negative, not a number, beyond 10 MHz) is ignored:
-    // the last good one stays.
-    if (rate >= minSampleRate && rate <= maxSampleRate)
-        hostSampleRate = (double) rate;
-}
-
 void VstPluginBinding::setHostBlockSize (vst2::VstIntPtr frames) noexcept
 {
-    // A block size of 0 or below is ignored; a larger one than the scratch space holds is
-    // processed in pieces.
+    // A block size of 0 or below is ignored; a longer block than the core's piece goes in pieces.
     if (frames > 0)
-        hostBlockSize = (int) std::min<vst2::VstIntPtr> (frames, maxScratchFrames);
+        hostBlockSize = (int) std::min<vst2::VstIntPtr> (frames, BindingCore::maxPiece);
 }
 
 void VstPluginBinding::resume()
 {
     const double rate = hostSampleRate > 0.0 ? hostSampleRate : 44100.0;
-    reserveScratch (hostBlockSize);
-    processor->setPlayConfigDetails (effect.numInputs, effect.numOutputs, rate, hostBlockSize);
-    processor->prepareToPlay (rate, hostBlockSize);
-}
-
-void VstPluginBinding::suspend()
-{
-    processor->releaseResources();
-}
-
-void VstPluginBinding::reserveScratch (int numFrames)
-{
-    const juce::ScopedLock lock (processor->getCallbackLock());
-    scratch.setSize (2, juce::jmax (numFrames, scratch.getNumSamples(), 512));
+    processor.setPlayConfigDetails (effect.numInputs, effect.numOutputs, rate, hostBlockSize);
+    processor.prepareToPlay (rate, hostBlockSize);
 }
 
 void VstPluginBinding::process (float** inputs, float** outputs, int numFrames, bool accumulate) noexcept
 {
-    if (outputs == nullptr || numFrames <= 0)
-        return;
-
-    // The channel counts change only under the same lock (a new speaker arrangement).
-    const juce::ScopedLock lock (processor->getCallbackLock());
-    const int numInputs = effect.numInputs, numOutputs = effect.numOutputs;
-
-    if (processor->isSuspended())
-    {
-        if (! accumulate)
-            for (int channel = 0; channel < numOutputs; ++channel)
-                if (outputs[channel] != nullptr)
-                    std::memset (outputs[channel], 0, sizeof (float) * (size_t) numFrames);
-        return;
-    }
-
-    // The processor works in place on a copy of the inputs, which is safe whatever the host's
-    // input and output buffers share; a block longer than the scratch space goes in pieces.
-    const int capacity = scratch.getNumSamples();
-    for (int start = 0; start < numFrames; start += capacity)
-    {
-        const int length = juce::jmin (capacity, numFrames - start);
-        juce::AudioBuffer<float> block (scratch.getArrayOfWritePointers(), juce::jmax (numInputs, numOutputs), length);
-
-        for (int channel = 0; channel < block.getNumChannels(); ++channel)
-        {
-            if (channel < numInputs && inputs != nullptr && inputs[channel] != nullptr)
-                block.copyFrom (channel, 0, inputs[channel] + start, length);
-            else
-                block.clear (channel, 0, length);
-        }
-
-        if (bypassed.load (std::memory_order_relaxed))
-            processor->processBlockBypassed (block, noMidi);
-        else
-            processor->processBlock (block, noMidi);
-
-        for (int channel = 0; channel < numOutputs; ++channel)
-        {
-            if (outputs[channel] == nullptr)
-                continue;
-            if (accumulate)
-                juce::FloatVectorOperations::add (outputs[channel] + start, block.getReadPointer (channel), length);
-            else
-                std::memcpy (outputs[channel] + start, block.getReadPointer (channel), sizeof (float) * (size_t) length);
-        }
-    }
+    core.process (inputs, outputs, nullptr, 0, numFrames, bypassed.load (std::memory_order_relaxed), accumulate);
 }
 
 vst2::VstIntPtr VstPluginBinding::setSpeakerArrangement (const vst2::VstSpeakerArrangement* input, const vst2::VstSpeakerArrangement* output)
@@ -346,13 +241,13 @@ vst2::VstIntPtr VstPluginBinding::setSpeakerArrangement (const vst2::VstSpeakerA
     if (! ((ins == 1 && outs == 1) || (ins == 2 && outs == 2)))
         return 0;
 
-    const juce::ScopedLock lock (processor->getCallbackLock());
+    const juce::ScopedLock lock (processor.getCallbackLock());
     hasSpeakerArrangement = true;
     inputArrangement = input->type;
     outputArrangement = output->type;
     effect.numInputs = ins;
     effect.numOutputs = outs;
-    processor->setPlayConfigDetails (ins, outs, processor->getSampleRate(), processor->getBlockSize());
+    processor.setPlayConfigDetails (ins, outs, processor.getSampleRate(), processor.getBlockSize());
     return 1;
 }
 
@@ -362,7 +257,7 @@ vst2::VstIntPtr VstPluginBinding::getPinProperties (bool isInput, int pin, vst2:
         return 0;
 
     std::memset (properties, 0, sizeof (*properties));
-    const auto name = isInput ? processor->getInputChannelName (pin) : processor->getOutputChannelName (pin);
+    const auto name = isInput ? processor.getInputChannelName (pin) : processor.getOutputChannelName (pin);
     copyText (name, properties->label, kVstMaxLabelLength);
     copyText (name, properties->shortLabel, kVstMaxShortLabelLength);
 
@@ -373,7 +268,7 @@ vst2::VstIntPtr VstPluginBinding::getPinProperties (bool isInput, int pin, vst2:
     }
     else
     {
-        const bool stereo = isInput ? processor->isInputChannelStereoPair (pin) : processor->isOutputChannelStereoPair (pin);
+        const bool stereo = isInput ? processor.isInputChannelStereoPair (pin) : processor.isOutputChannelStereoPair (pin);
         properties->flags = kVstPinIsActive | (stereo ? kVstPinIsStereo : 0);
     }
     return 1;
