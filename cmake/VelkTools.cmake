@@ -20,16 +20,26 @@ target_link_libraries (velk_vst_host PUBLIC ${CMAKE_DL_LIBS})
 target_compile_options (velk_vst_host PRIVATE ${VELK_WARNINGS})
 
 #===================================================================================================
+# The LV2 host that velk-render and the tests share: VELK's bundle through lilv.
+pkg_check_modules (VELK_LILV REQUIRED IMPORTED_TARGET lilv-0)
+add_library (velk_lv2_host STATIC tools/lv2host/Lv2Host.cpp)
+target_include_directories (velk_lv2_host PUBLIC tools/lv2host source/lv2)
+target_link_libraries (velk_lv2_host PUBLIC velk_engine PkgConfig::VELK_LILV)
+target_compile_options (velk_lv2_host PRIVATE ${VELK_WARNINGS})
+
+#===================================================================================================
 # velk-render: a command-line host that renders audio files through VELK.so.
 pkg_check_modules (VELK_CODECS REQUIRED IMPORTED_TARGET flac vorbis vorbisenc vorbisfile ogg)
 add_executable (velk-render
     tools/render/VelkRender.cpp
     tools/render/DemoSignal.cpp
     tools/render/FlacCheck.cpp
-    tools/render/Lv2KeyedHost.cpp
-    tools/render/RenderPlot.cpp)
-pkg_check_modules (VELK_LILV REQUIRED IMPORTED_TARGET lilv-0)
-target_include_directories (velk-render PRIVATE tools/render source/lv2)
-target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host PkgConfig::VELK_CODECS PkgConfig::VELK_LILV)
+    tools/render/RenderArguments.cpp
+    tools/render/RenderFiles.cpp
+    tools/render/RenderPlot.cpp
+    tools/render/RenderSource.cpp
+    tools/render/RenderWatcher.cpp)
+target_include_directories (velk-render PRIVATE tools/render)
+target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host velk_lv2_host PkgConfig::VELK_CODECS)
 target_compile_options (velk-render PRIVATE ${VELK_WARNINGS})
 add_dependencies (velk-render VELK velk_lv2)

@@ -131,6 +131,12 @@ float valueForText (int index, std::string_view text)
     }
 }
 
+int switchPosition (int index, std::string_view text)
+{
+    const auto* row = formatParameterInfo (index);
+    return row != nullptr && row->isSwitch() ? positionForText (*row, text) : -1;
+}
+
 const char* positionCaption (int index, float value) noexcept
 {
     const auto* row = formatParameterInfo (index);

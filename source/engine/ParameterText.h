@@ -26,6 +26,10 @@ std::string displayText (int index, float value);
 */
 float valueForText (int index, std::string_view text);
 
+/** The position of switch index that a typed text names as valueForText reads it (a caption or
+    the start of one), or -1 where it names none or index is no switch. */
+int switchPosition (int index, std::string_view text);
+
 /** The caption of the switch position a stored value runs (truncated toward zero), or null for
     a value outside the positions or a parameter that is no switch. */
 const char* positionCaption (int index, float value) noexcept;

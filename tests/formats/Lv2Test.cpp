@@ -3,8 +3,10 @@
 #include "EngineMirror.h"
 #include "FactoryPresetTable.h"
 #include "HostWindow.h"
+#include "Lv2Host.h"
 #include "ModuleHost.h"
 #include "TestSignals.h"
+#include "VelkVersion.h"
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
@@ -36,7 +38,7 @@ namespace
 {
 constexpr double rate = 48000.0;
 constexpr int blockSize = 512;
-constexpr const char* stereoUri = "https://velk.example/lv2/velk";
+constexpr const char* stereoUri = velk::version::lv2Uri;
 
 // The port symbols hosts store in sessions and presets: they must never change.
 const char* const symbols[velk::numFormatParameters] = { "input", "attack", "release", "output", "ratio",
@@ -44,74 +46,30 @@ const char* const symbols[velk::numFormatParameters] = { "input", "attack", "rel
 
 using Audio = std::vector<std::vector<float>>;
 
-/** The host's world, with the built bundle loaded. */
-LilvWorld* lv2World()
+/** One instance, active, with the key inputs unconnected until the test connects them. */
+struct Lv2Instance : Lv2Host
 {
-    static LilvWorld* const world = []
-    {
-        auto* newWorld = lilv_world_new();
-        auto* bundle = lilv_new_file_uri (newWorld, nullptr, VELK_LV2_BUNDLE "/");
-        lilv_world_load_bundle (newWorld, bundle);
-        lilv_node_free (bundle);
-        return newWorld;
-    }();
-    return world;
-}
+    explicit Lv2Instance (bool stereo = true) : Lv2Host (VELK_LV2_BUNDLE, stereo, rate, blockSize) { activate(); }
 
-const LilvPlugin* pluginOf (bool stereo)
-{
-    auto* world = lv2World();
-    auto* uri = lilv_new_uri (world, stereo ? stereoUri : "https://velk.example/lv2/velk#mono");
-    const auto* plugin = lilv_plugins_get_by_uri (lilv_world_get_all_plugins (world), uri);
-    lilv_node_free (uri);
-    return plugin;
-}
-
-/** One instance with every port connected: audio buffers and a value per control port. */
-class Lv2Instance
-{
-public:
-    explicit Lv2Instance (bool stereo = true) : channels (stereo ? 2 : 1)
-    {
-        const auto* plugin = pluginOf (stereo);
-        controls.assign (lilv_plugin_get_num_ports (plugin), 0.0f);
-        lilv_plugin_get_port_ranges_float (plugin, nullptr, nullptr, controls.data());
-        instance = lilv_plugin_instantiate (plugin, rate, nullptr);
-        // The key inputs, after the controls, stay unconnected until connectKey.
-        for (uint32_t port = 0; port < controls.size() - (uint32_t) channels; ++port)
-            lilv_instance_connect_port (instance, port, port < (uint32_t) (2 * channels) ? audio[port].data() : &controls[port]);
-        lilv_instance_activate (instance);
-    }
-
-    ~Lv2Instance()
-    {
-        lilv_instance_deactivate (instance);
-        lilv_instance_free (instance);
-    }
-
-    /** Parameter 0 to 8, then enabled (9); the outputs latency (10), gain reduction (11), clip (12). */
-    float& port (int control) { return controls[(size_t) (2 * channels + control)]; }
-    void disconnect (int control) { lilv_instance_connect_port (instance, (uint32_t) (2 * channels + control), nullptr); }
-    void connectKey (int channel, float* samples) { lilv_instance_connect_port (instance, (uint32_t) (controls.size() - (size_t) channels + (size_t) channel), samples); }
+    /** Parameter 0 to 8, then enabled (9); the outputs latency (10), gain reduction (11), clip (12); Sidechain (13). */
+    float& port (int index) { return control (getLayout().parameter (index)); }
 
     /** One block through the plug-in, in place. */
     void run (Audio& samples)
     {
-        for (int channel = 0; channel < channels; ++channel)
-            std::copy (samples[(size_t) channel].begin(), samples[(size_t) channel].end(), audio[channel].begin());
-        lilv_instance_run (instance, blockSize);
-        for (int channel = 0; channel < channels; ++channel)
-            std::copy (audio[channels + channel].begin(), audio[channels + channel].end(), samples[(size_t) channel].begin());
+        std::vector<float*> channels;
+        for (auto& channel : samples)
+            channels.push_back (channel.data());
+        process (channels.data(), nullptr, channels.data(), blockSize);
     }
-
-    LilvInstance* instance = nullptr;
-
-private:
-    const int channels;
-    std::vector<float> controls;
-    std::vector<float> audio[4] = { std::vector<float> (blockSize), std::vector<float> (blockSize), std::vector<float> (blockSize),
-                                    std::vector<float> (blockSize) };
 };
+
+/** A loaded bundle, for what the plug-ins declare. */
+const Lv2Host& declared (bool stereo)
+{
+    static const Lv2Instance stereoHost (true), monoHost (false);
+    return stereo ? stereoHost : monoHost;
+}
 
 enum Control
 {
@@ -204,12 +162,11 @@ TEST (Lv2, PortsRangesDefaultsCaptionsAndPresets)
 {
     for (const bool stereo : { true, false })
     {
-        const auto* plugin = pluginOf (stereo);
-        ASSERT_NE (plugin, nullptr);
+        const auto* plugin = declared (stereo).getPlugin();
+        auto* world = declared (stereo).getWorld();
         // The audio, the controls, then the key inputs, optional and marked as a sidechain.
         const uint32_t audioPorts = stereo ? 4 : 2, keyPorts = audioPorts / 2;
         ASSERT_EQ (lilv_plugin_get_num_ports (plugin), audioPorts + 14 + keyPorts);
-        auto* world = lv2World();
         auto* sideChain = lilv_new_uri (world, LV2_CORE_PREFIX "isSideChain");
         auto* optional = lilv_new_uri (world, LV2_CORE__connectionOptional);
         for (uint32_t key = 0; key < keyPorts; ++key)
@@ -245,16 +202,15 @@ TEST (Lv2, PortsRangesDefaultsCaptionsAndPresets)
         }
 
         // The factory presets, every value of each as the table has it.
-        auto* world_ = lv2World();
-        auto* presetClass = lilv_new_uri (world_, LV2_PRESETS__Preset);
-        auto* labelPredicate = lilv_new_uri (world_, LILV_NS_RDFS "label");
+        auto* presetClass = lilv_new_uri (world, LV2_PRESETS__Preset);
+        auto* labelPredicate = lilv_new_uri (world, LILV_NS_RDFS "label");
         auto* presets = lilv_plugin_get_related (plugin, presetClass);
         std::set<std::string> found;
         LILV_FOREACH (nodes, i, presets)
         {
             const auto* preset = lilv_nodes_get (presets, i);
-            lilv_world_load_resource (world_, preset);
-            auto* label = lilv_world_get (world_, preset, labelPredicate, nullptr);
+            lilv_world_load_resource (world, preset);
+            auto* label = lilv_world_get (world, preset, labelPredicate, nullptr);
             const auto* row = std::find_if (std::begin (velk::factoryPresets), std::end (velk::factoryPresets),
                                             [&] (const auto& p)
                                             { return label != nullptr && lilv_node_as_string (label) == std::string (p.name); });
@@ -267,7 +223,7 @@ TEST (Lv2, PortsRangesDefaultsCaptionsAndPresets)
             std::vector<std::string> uris;
             LV2_URID_Map map { &uris, mapUri };
             FloatPortValues emitted { map.map (&uris, LV2_ATOM__Float), {} };
-            auto* state = lilv_state_new_from_world (world_, &map, preset);
+            auto* state = lilv_state_new_from_world (world, &map, preset);
             ASSERT_NE (state, nullptr) << row->name;
             lilv_state_emit_port_values (state, keepFloat, &emitted);
             lilv_state_free (state);
@@ -318,7 +274,7 @@ TEST (Lv2, EverySwitchPositionAndTheKeyRenderAsTheEngine)
                 plugin.port (index) = value;
             std::vector<float> keySamples[2] = { std::vector<float> (blockSize), std::vector<float> (blockSize) };
             for (int channel = 0; key == keyConnected && channel < channels; ++channel)
-                plugin.connectKey (channel, keySamples[channel].data());
+                plugin.connect (plugin.getLayout().keyIn (channel), keySamples[channel].data());
             EngineMirror mirror ((float) rate);
             mirror.engine.prepare ((float) rate);
             for (int index = 0; index < velk::numParameters; ++index)
@@ -409,7 +365,7 @@ TEST (Lv2, BypassClipLampAndUnconnectedPorts)
     for (int index = 0; index < velk::numParameters; ++index)
     {
         unconnected.port (index) = 3.0f;
-        unconnected.disconnect (index);
+        unconnected.connect (unconnected.getLayout().parameter (index), nullptr);
     }
     for (int block = 0; block < 4; ++block)
         expectSameOutput (unconnected, defaults, noise);
@@ -435,7 +391,7 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
             static_cast<std::vector<std::pair<uint32_t, float>>*> (controller)->push_back ({ port, *static_cast<const float*> (buffer) });
     };
     LV2_Feature parent { LV2_UI__parent, reinterpret_cast<void*> (host.window) };
-    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (plugin.instance) };
+    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, plugin.getHandle() };
     const LV2_Feature* features[] = { &parent, &access, nullptr };
     const LV2_Feature* noAccess[] = { &parent, nullptr };
 
@@ -485,7 +441,7 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
     // open editor follows the values the plug-in runs, writes nothing, and looks as an editor
     // opened on those values does.
     Lv2Instance followed;
-    LV2_Feature followedAccess { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (followed.instance) };
+    LV2_Feature followedAccess { LV2_INSTANCE_ACCESS_URI, followed.getHandle() };
     const LV2_Feature* followedFeatures[] = { &parent, &followedAccess, nullptr };
     Audio silence (2, std::vector<float> (blockSize));
     const auto openAndLook = [&]
@@ -539,15 +495,7 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
         std::vector<std::pair<int, int>> sizesAsked;
         bool refuses = false;
     } state { host, {}, {}, false };
-    LV2_URID_Map map { &state, [] (LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID
-                       {
-        auto& uris = static_cast<Host*> (handle)->uris;
-        const auto found = std::find (uris.begin(), uris.end(), uri);
-        if (found != uris.end())
-            return (LV2_URID) (found - uris.begin() + 1);
-        uris.push_back (uri);
-        return (LV2_URID) uris.size();
-                      } };
+    LV2_URID_Map map { &state.uris, mapUri };
     LV2UI_Resize resize { &state, [] (LV2UI_Feature_Handle handle, int width, int height)
                           {
         auto& host = *static_cast<Host*> (handle);
@@ -558,13 +506,13 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
         return 0;
                          } };
     const float scale = 2.0f;
-    const LV2_Options_Option options[] = { { LV2_OPTIONS_INSTANCE, 0, map.map (&state, LV2_UI__scaleFactor), sizeof scale,
-                                             map.map (&state, LV2_ATOM__Float), &scale },
+    const LV2_Options_Option options[] = { { LV2_OPTIONS_INSTANCE, 0, map.map (&state.uris, LV2_UI__scaleFactor), sizeof scale,
+                                             map.map (&state.uris, LV2_ATOM__Float), &scale },
                                            { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr } };
 
     Lv2Instance plugin;
     LV2_Feature parent { LV2_UI__parent, reinterpret_cast<void*> (host.window) };
-    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle (plugin.instance) };
+    LV2_Feature access { LV2_INSTANCE_ACCESS_URI, plugin.getHandle() };
     LV2_Feature mapFeature { LV2_URID__map, &map }, optionsFeature { LV2_OPTIONS__options, const_cast<LV2_Options_Option*> (options) },
         resizeFeature { LV2_UI__resize, &resize };
     const LV2_Feature* features[] = { &parent, &access, &mapFeature, &optionsFeature, &resizeFeature, nullptr };

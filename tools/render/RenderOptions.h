@@ -3,44 +3,67 @@
 #include <cstdio>
 
 /**
-    velk-render's options, described once: --help prints them, and --manual writes them as the
-    manual page that the Debian package installs.
+    velk-render's options, described once: the command line is read from them, --help prints
+    them, and --manual writes them as the manual page that the Debian package installs.
 */
 namespace renderoptions
 {
+/** What an option does; a setting is one of the plug-in's parameters. */
+enum class Action
+{
+    setting,
+    preset,
+    listPresets,
+    key,
+    sidechain,
+    state,
+    saveState,
+    list,
+    block,
+    floatOutput,
+    plot,
+    module,
+    lv2,
+    help,
+    manual
+};
+
 struct Option
 {
     const char* name; // as typed, without the dashes
     const char* argument; // its value's placeholder, or "" for a switch
     const char* text;
+    Action action;
 };
 
 inline constexpr Option options[] = {
-    { "input", "V", "Input, 0 to 1" },
-    { "attack", "V", "Attack, 0 to 1" },
-    { "release", "V", "Release, 0 to 1" },
-    { "output", "V", "Output, 0 to 1 (0.5 is unity gain)" },
-    { "ratio", "R", "1, 2, 4, 8, 20 or lim" },
-    { "dist", "D", "0 to 4, or soft, warm, hot, blend, drive" },
-    { "filter", "F", "0 to 3, or off, schp (sidechain high-pass), hp (audio high-pass), scbell (sidechain bell)" },
-    { "wet/dry", "V", "the stored-only Wet/Dry parameter" },
-    { "gc", "V", "the stored-only Gc parameter" },
-    { "preset", "NAME", "start from a factory preset; the settings above still apply after it" },
-    { "list-presets", "", "print the factory presets" },
-    { "key", "FILE", "a key for the sidechain: mono or stereo, at the input's rate; silence after its end" },
-    { "sidechain", "S", "internal or external (external by default with --key)" },
-    { "state", "FILE", "load a saved state chunk first" },
-    { "save-state", "FILE", "write the state chunk after the settings are applied" },
-    { "list", "", "print the nine parameters with their display texts" },
-    { "block", "N", "host block size, 1 to 65536 (default 512)" },
-    { "float", "", "write 32-bit float (default 24-bit)" },
-    { "plot", "FILE.png", "draw the input and output envelopes and the gain reduction" },
+    { "input", "V", "Input, 0 to 1", Action::setting },
+    { "attack", "V", "Attack, 0 to 1", Action::setting },
+    { "release", "V", "Release, 0 to 1", Action::setting },
+    { "output", "V", "Output, 0 to 1 (0.5 is unity gain)", Action::setting },
+    { "ratio", "R", "1, 2, 4, 8, 20 or lim", Action::setting },
+    { "dist", "D", "0 to 4, or soft, warm, hot, blend, drive", Action::setting },
+    { "filter", "F", "0 to 3, or off, schp (sidechain high-pass), hp (audio high-pass), scbell (sidechain bell)", Action::setting },
+    { "wet/dry", "V", "the stored-only Wet/Dry parameter", Action::setting },
+    { "gc", "V", "the stored-only Gc parameter", Action::setting },
+    { "preset", "NAME", "start from a factory preset; the settings above still apply after it", Action::preset },
+    { "list-presets", "", "print the factory presets", Action::listPresets },
+    { "key", "FILE", "a key for the sidechain: mono or stereo, at the input's rate; silence after its end", Action::key },
+    { "sidechain", "S", "internal or external (external by default with --key)", Action::sidechain },
+    { "state", "FILE", "load a saved state chunk first", Action::state },
+    { "save-state", "FILE", "write the state chunk after the settings are applied", Action::saveState },
+    { "list", "", "print the nine parameters with their display texts", Action::list },
+    { "block", "N", "host block size, 1 to 65536 (default 512)", Action::block },
+    { "float", "", "write 32-bit float (default 24-bit)", Action::floatOutput },
+    { "plot", "FILE.png", "draw the input and output envelopes and the gain reduction", Action::plot },
     { "module", "PATH", "the VST 2.4 plug-in (default: VELK.so beside this program, $VST_PATH, ~/.vst, then the vst folder of the "
-                        "prefix this program is installed under)" },
+                        "prefix this program is installed under)",
+      Action::module },
     { "lv2", "FOLDER", "the LV2 bundle for --preset, --key and --sidechain (default: VELK.lv2 beside this program or in its lv2 "
-                       "folder, $LV2_PATH, ~/.lv2, then the lv2 folder of the installation prefix)" },
-    { "help", "", "print this help" },
-    { "manual", "", "print this help as a manual page" },
+                       "folder, $LV2_PATH, ~/.lv2, then the lv2 folder of the installation prefix)",
+      Action::lv2 },
+    { "help", "", "print this help", Action::help },
+    { "manual", "", "print this help as a manual page", Action::manual },
 };
 
 inline constexpr const char* synopsis = "velk-render [IN] OUT [options]";
