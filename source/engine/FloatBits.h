@@ -11,6 +11,14 @@ inline std::uint32_t bitsOf (float value) noexcept
     return bits;
 }
 
+/** The float of a bit pattern. */
+inline float floatOf (std::uint32_t bits) noexcept
+{
+    float value;
+    std::memcpy (&value, &bits, sizeof value);
+    return value;
+}
+
 /** False for NaN and infinity: a test of the exponent bits, cheap on the audio path. */
 inline bool isFiniteFloat (float value) noexcept
 {

@@ -3,23 +3,16 @@
 // the plain formulas over millions of samples and require identical output bits.
 
 #include "CompressorCore.h"
+#include "FloatBits.h"
 #include "ReferenceEngine.h"
 #include "TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace
 {
-std::uint32_t bits (float x)
-{
-    std::uint32_t b;
-    std::memcpy (&b, &x, sizeof b);
-    return b;
-}
-
 class SideBySide
 {
 public:
@@ -42,7 +35,7 @@ public:
         engine.processSample (&el, &er);
         reference.processSample (rl, rr);
         ++count;
-        if (bits (el) != bits (rl) || bits (er) != bits (rr))
+        if (bitsOf (el) != bitsOf (rl) || bitsOf (er) != bitsOf (rr))
             return ::testing::AssertionFailure() << "sample " << count << ": engine " << el << ", " << er
                                                  << " reference " << rl << ", " << rr;
         // With ratio 1 the meter follows the sidechain itself, so the filters' subnormal flush can
@@ -50,7 +43,7 @@ public:
         // orders of magnitude below the meter's first lamp (0.0625).
         const float meter = engine.meterValue.load(), referenceMeter = reference.meterValue();
         const bool negligible = std::fabs ((double) meter - (double) referenceMeter) < 1e-30;
-        if (bits (meter) != bits (referenceMeter) && ! negligible)
+        if (bitsOf (meter) != bitsOf (referenceMeter) && ! negligible)
             return ::testing::AssertionFailure() << "meter differs at sample " << count << ": " << meter << " vs " << referenceMeter;
         if (engine.clipFlag.load() != reference.clipFlag)
             return ::testing::AssertionFailure() << "clip flag differs at sample " << count;

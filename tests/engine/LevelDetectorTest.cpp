@@ -1,10 +1,10 @@
 #include "LevelDetector.h"
+#include "FloatBits.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace
@@ -162,8 +162,7 @@ TEST (LevelDetector, RootOfSquareIsTheMagnitudeWhereTheSquareIsNormal)
     long mismatches = 0;
     for (std::uint32_t bits = 0x3f800000u; bits < 0x40800000u; ++bits)
     {
-        float m;
-        std::memcpy (&m, &bits, sizeof m);
+        const float m = floatOf (bits);
         for (float scale : { 1.0f, 0x1p-62f, 0x1p60f })
         {
             const float x = m * scale;

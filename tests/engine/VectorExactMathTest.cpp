@@ -4,6 +4,7 @@
 // linked level's inputs cannot be made to land there (they are floats, a few steps from the
 // result), so its bound is measured instead.
 
+#include "FloatBits.h"
 #include "TestSignals.h"
 #include "VectorPathChoice.h"
 
@@ -11,20 +12,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iostream>
 #include <limits>
 #include <vector>
 
 namespace
 {
-std::uint32_t bitsOf (float x)
-{
-    std::uint32_t b;
-    std::memcpy (&b, &x, sizeof b);
-    return b;
-}
-
 /** The double halfway between a float and the next one up. */
 double midpointAbove (float f)
 {

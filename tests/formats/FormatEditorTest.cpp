@@ -20,10 +20,6 @@ using namespace formathost;
 
 namespace
 {
-class FormatEditorTest : public ::testing::TestWithParam<Format>
-{
-};
-
 /** The deepest window under `window` (itself included) that matches, or 0. */
 Window findWindow (Display* display, Window window, const std::function<bool (Window)>& matches)
 {
@@ -76,9 +72,9 @@ void sendDeleteWindow (Display* display, Window window)
 }
 } // namespace
 
-TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
+TEST (Vst3Editor, EmbeddedEditorOpensClosesAndReopens)
 {
-    auto instance = load (GetParam());
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     ASSERT_TRUE (instance->hasEditor());
     instance->prepareToPlay (48000.0, 512);
@@ -86,7 +82,7 @@ TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
     for (int round = 0; round < 3; ++round)
     {
         std::unique_ptr<juce::AudioProcessorEditor> editor (instance->createEditorIfNeeded());
-        ASSERT_NE (editor, nullptr) << nameOf (GetParam()) << ", round " << round;
+        ASSERT_NE (editor, nullptr) << "round " << round;
 
         juce::DocumentWindow window ("host", juce::Colours::black, 0);
         window.setContentNonOwned (editor.get(), true);
@@ -94,8 +90,8 @@ TEST_P (FormatEditorTest, EmbeddedEditorOpensClosesAndReopens)
         pumpMessages (300);
 
         // The plug-in's own 300 x 600 panel, embedded in the host's window.
-        EXPECT_EQ (editor->getWidth(), 300) << nameOf (GetParam());
-        EXPECT_EQ (editor->getHeight(), 600) << nameOf (GetParam());
+        EXPECT_EQ (editor->getWidth(), 300) << "round " << round;
+        EXPECT_EQ (editor->getHeight(), 600) << "round " << round;
         EXPECT_TRUE (editor->isShowing());
 
         window.clearContentComponent();
@@ -115,7 +111,7 @@ TEST (Vst3Editor, HostScaleAndUserZoomResizeTheView)
     Display* display = XOpenDisplay (nullptr);
     ASSERT_NE (display, nullptr);
 
-    auto instance = load (Format::vst3);
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     std::unique_ptr<juce::AudioProcessorEditor> editor (instance->createEditorIfNeeded());
     juce::DocumentWindow window ("host", juce::Colours::black, 0);
@@ -177,10 +173,6 @@ TEST (Vst3Editor, HostScaleAndUserZoomResizeTheView)
     settings.deleteFile();
     XCloseDisplay (display);
 }
-
-INSTANTIATE_TEST_SUITE_P (Formats, FormatEditorTest, ::testing::Values (Format::vst3),
-                          [] (const auto& info)
-                          { return std::string (nameOf (info.param)); });
 
 TEST (StandaloneApp, StartsWithoutASoundCardShowsTheEditorAndQuitsWhenItsWindowCloses)
 {

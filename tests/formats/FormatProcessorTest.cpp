@@ -3,6 +3,7 @@
 // editor's moves reach the host as gestures, and a restore shows each raw value without changing
 // it.
 
+#include "MessagePump.h"
 #include "MyTestAudioProcessor.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "VelkFormatEditor.h"
@@ -37,8 +38,6 @@ struct HostLog : juce::AudioProcessorListener
 
     juce::StringArray events;
 };
-
-void pump (int milliseconds) { juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds); }
 
 juce::MemoryBlock stateWith (std::initializer_list<std::pair<int, float>> values)
 {
@@ -89,7 +88,7 @@ TEST_F (FormatProcessorTest, HostWritesReachTheEngineAndMoveTheEditorWithoutWrit
     EXPECT_EQ (processor.getInner().getParameter (velk::ratioParameter), 4.0f);
     EXPECT_EQ (processor.getInner().getParameter (velk::inputParameter), 0.25f);
 
-    pump (200);
+    pumpMessages (200);
     EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 4.0);
     EXPECT_NEAR (innerEditor.getKnob (velk::inputParameter)->getValue(), 0.25, 1e-6); // snapped to the knob's steps
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
@@ -118,7 +117,7 @@ TEST_F (FormatProcessorTest, RestoredRawValuesAreShownNotChanged)
 
     const auto block = stateWith ({ { velk::ratioParameter, 0.0f }, { velk::distortionParameter, 2.9f }, { velk::inputParameter, 1.5f } });
     processor.setStateInformation (block.getData(), (int) block.getSize());
-    pump (200);
+    pumpMessages (200);
 
     // The host is told the nearest positions, and the clamped continuous value...
     EXPECT_FLOAT_EQ (processor.getFormatParameter (velk::ratioParameter).getValue(), 0.0f);
@@ -166,7 +165,7 @@ TEST_F (FormatProcessorTest, AnEditorOpenedAfterARestoreShowsThePositionsTheEngi
     processor.setStateInformation (block.getData(), (int) block.getSize());
 
     auto& innerEditor = openEditor();
-    pump (200);
+    pumpMessages (200);
 
     EXPECT_EQ (innerEditor.getKnob (velk::distortionParameter)->getValue(), 2.0); // "Hot", not "Blend"
     EXPECT_EQ (innerEditor.getKnob (velk::ratioParameter)->getValue(), 6.0);
@@ -338,7 +337,7 @@ TEST_F (FormatProcessorTest, EachPresetSoundsTheSameAfterAnyOtherAndTellsTheHost
     processor.setCurrentProgram (0);
     hostLog.events.clear();
     processor.setCurrentProgram (9); // Rumble Removal: the defaults but Filter HP and Output 0.5
-    pump (200);
+    pumpMessages (200);
     EXPECT_EQ (hostLog.events.joinIntoString (", "), "begin 3, set 3 0.5, end 3, begin 6, set 6 0.666667, end 6, program");
     EXPECT_EQ (innerEditor.getKnob (velk::filterParameter)->getValue(), 2.0);
     EXPECT_TRUE (innerLog.events.isEmpty()) << innerLog.events.joinIntoString (", ");
@@ -383,7 +382,7 @@ TEST (Threading, FormatParametersFromAHostThreadWhileAudioRunsAndTheEditorFollow
     audio.join();
     running = false;
     host.join();
-    pump (100);
+    pumpMessages (100);
     EXPECT_TRUE (finite.load());
 
     // The last values written are the ones the engine has.

@@ -4,8 +4,10 @@
 
 #include "EngineMirror.h"
 #include "FactoryPresetTable.h"
+#include "FloatBits.h"
 #include "FormatHost.h"
 #include "VstHost.h"
+#include "WrappedState.h"
 
 #include <cstring>
 
@@ -124,11 +126,14 @@ std::vector<std::vector<float>> renderEngine (const Setting& setting, const std:
     return output;
 }
 
+/** A short silent block through the instance, which takes in what the host has set. */
+void runSilentBlock (juce::AudioPluginInstance& instance) { render (instance, { std::vector<float> (64), std::vector<float> (64) }); }
+
 void expectIdentical (const std::vector<std::vector<float>>& expected, const std::vector<std::vector<float>>& actual, const std::string& what)
 {
     for (size_t channel = 0; channel < expected.size(); ++channel)
         for (size_t i = 0; i < expected[channel].size(); ++i)
-            if (std::memcmp (&expected[channel][i], &actual[channel][i], sizeof (float)) != 0)
+            if (bitsOf (expected[channel][i]) != bitsOf (actual[channel][i]))
             {
                 ADD_FAILURE() << what << ": channel " << channel << " differs first at frame " << i << ": "
                               << expected[channel][i] << " expected, " << actual[channel][i] << " given";
@@ -139,15 +144,15 @@ void expectIdentical (const std::vector<std::vector<float>>& expected, const std
 /** The saved value of a parameter inside a state block, as text. */
 juce::String savedText (const juce::MemoryBlock& block, int index)
 {
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (block.getData(), (int) block.getSize());
+    const auto xml = wrappedstate::parse (block.getData(), (int) block.getSize());
     if (xml == nullptr)
         return "(no state)";
     auto* element = xml->getChildByName (velk::parameterInfo (index).savedName);
     return element != nullptr ? element->getAllSubText() : juce::String ("(missing)");
 }
 
-/** Puts a processor state block into a format's host-side state, in place of the one there. */
-juce::MemoryBlock withInnerState (Format, juce::AudioPluginInstance& instance, const juce::MemoryBlock& block)
+/** Puts a processor state block into the host-side state, in place of the one there. */
+juce::MemoryBlock withInnerState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& block)
 {
     juce::MemoryBlock hostState;
     instance.getStateInformation (hostState);
@@ -168,16 +173,12 @@ juce::MemoryBlock withInnerState (Format, juce::AudioPluginInstance& instance, c
 }
 
 juce::MemoryBlock toBlock (const std::vector<char>& bytes) { return juce::MemoryBlock (bytes.data(), bytes.size()); }
-
-class FormatTest : public ::testing::TestWithParam<Format>
-{
-};
 } // namespace
 
 //==============================================================================
-TEST_P (FormatTest, ReportsNameLatencyTailTheParametersAndTheKeyBus)
+TEST (Vst3Bundle, ReportsNameLatencyTailTheParametersAndTheKeyBus)
 {
-    auto instance = load (GetParam());
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
 
     EXPECT_EQ (instance->getName(), "VELK");
@@ -225,9 +226,9 @@ TEST_P (FormatTest, ReportsNameLatencyTailTheParametersAndTheKeyBus)
     EXPECT_EQ (findParameter (*instance, "Release")->getText (0.5f, 100), "   2 sec");
 }
 
-TEST_P (FormatTest, EverySwitchPositionReachesTheEngineAsItsRawValue)
+TEST (Vst3Bundle, EverySwitchPositionReachesTheEngineAsItsRawValue)
 {
-    auto instance = load (GetParam());
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     instance->prepareToPlay (rate, blockSize);
 
@@ -237,15 +238,15 @@ TEST_P (FormatTest, EverySwitchPositionReachesTheEngineAsItsRawValue)
         for (int position = 0; position < info.numPositions; ++position)
         {
             apply (*instance, { "", { { index, positionValue (index, position) } } });
-            render (*instance, { std::vector<float> (64), std::vector<float> (64) });
-            EXPECT_EQ (savedText (innerState (GetParam(), *instance), index), juce::String (info.firstPosition + position))
+            runSilentBlock (*instance);
+            EXPECT_EQ (savedText (innerState (*instance), index), juce::String (info.firstPosition + position))
                 << info.name << " position " << position;
         }
     }
     instance->releaseResources();
 }
 
-TEST_P (FormatTest, AudioIsTheEnginesBitForBit)
+TEST (Vst3Bundle, AudioIsTheEnginesBitForBit)
 {
     const std::vector<Setting> settings = {
         { "defaults", {} },
@@ -263,25 +264,25 @@ TEST_P (FormatTest, AudioIsTheEnginesBitForBit)
     const std::vector<std::vector<float>> input = { programme (24000, 1), programme (24000, 2) };
     for (const auto& setting : settings)
     {
-        auto instance = load (GetParam());
+        auto instance = load();
         ASSERT_NE (instance, nullptr);
         instance->prepareToPlay (rate, blockSize);
-        expectIdentical (renderEngine (setting, input), render (*instance, input, setting), std::string (nameOf (GetParam())) + ", " + setting.label);
+        expectIdentical (renderEngine (setting, input), render (*instance, input, setting), setting.label);
         instance->releaseResources();
     }
 }
 
-TEST_P (FormatTest, SavedStateHoldsTheModulesChunkAndRestoresInEveryFormat)
+TEST (Vst3Bundle, SavedStateHoldsTheModulesChunkAndRestoresInEveryFormat)
 {
-    // A setting made in this format...
-    auto instance = load (GetParam());
+    // A setting made in the VST3 build...
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     instance->prepareToPlay (rate, blockSize);
     const Setting setting { "", { { 0, 0.3f }, { 1, 0.123f }, { 2, 0.75f }, { 3, 0.6f }, { 4, positionValue (4, 3) }, { 5, positionValue (5, 2) }, { 6, positionValue (6, 3) }, { 7, 0.25f } } };
     apply (*instance, setting);
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
-    const auto block = innerState (GetParam(), *instance);
-    ASSERT_GT (block.getSize(), 9u);
+    runSilentBlock (*instance);
+    const auto block = innerState (*instance);
+    ASSERT_GT (block.getSize(), (size_t) wrappedstate::overhead);
 
     // ... holds, byte for byte, the chunk the VST 2.4 module saves for the same values...
     VstHost module (VELK_MODULE_PATH);
@@ -295,25 +296,22 @@ TEST_P (FormatTest, SavedStateHoldsTheModulesChunkAndRestoresInEveryFormat)
     other.setChunk (std::vector<char> (static_cast<const char*> (block.getData()), static_cast<const char*> (block.getData()) + block.getSize()));
     EXPECT_EQ (toBlock (other.getChunk()), chunk);
 
-    // ... and in the VST3 build.
-    for (auto format : { Format::vst3 })
-    {
-        auto restored = load (format);
-        ASSERT_NE (restored, nullptr);
-        restored->prepareToPlay (rate, blockSize);
-        const auto state = withInnerState (format, *restored, block);
-        restored->setStateInformation (state.getData(), (int) state.getSize());
-        render (*restored, { std::vector<float> (64), std::vector<float> (64) });
-        pumpMessages (100);
-        EXPECT_EQ (innerState (format, *restored), chunk) << nameOf (format);
-        for (const auto& [index, value] : setting.normalized)
-            EXPECT_FLOAT_EQ (findParameter (*restored, velk::parameterInfo (index).name)->getValue(), value) << nameOf (format) << " " << index;
-        restored->releaseResources();
-    }
+    // ... and in a fresh VST3 instance.
+    auto restored = load();
+    ASSERT_NE (restored, nullptr);
+    restored->prepareToPlay (rate, blockSize);
+    const auto state = withInnerState (*restored, block);
+    restored->setStateInformation (state.getData(), (int) state.getSize());
+    runSilentBlock (*restored);
+    pumpMessages (100);
+    EXPECT_EQ (innerState (*restored), chunk);
+    for (const auto& [index, value] : setting.normalized)
+        EXPECT_FLOAT_EQ (findParameter (*restored, velk::parameterInfo (index).name)->getValue(), value) << index;
+    restored->releaseResources();
     instance->releaseResources();
 }
 
-TEST_P (FormatTest, RawValuesThatAreNoPositionStayUntilTheControlMoves)
+TEST (Vst3Bundle, RawValuesThatAreNoPositionStayUntilTheControlMoves)
 {
     // A VST 2.4 project can hold Ratio 9, Distortion 2.9 and Filter -1.
     VstHost module (VELK_MODULE_PATH);
@@ -322,38 +320,34 @@ TEST_P (FormatTest, RawValuesThatAreNoPositionStayUntilTheControlMoves)
     module.setParameter (velk::filterParameter, -1.0f);
     const auto chunk = toBlock (module.getChunk());
 
-    auto instance = load (GetParam());
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     instance->prepareToPlay (rate, blockSize);
-    const auto state = withInnerState (GetParam(), *instance, chunk);
+    const auto state = withInnerState (*instance, chunk);
     instance->setStateInformation (state.getData(), (int) state.getSize());
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    runSilentBlock (*instance);
     pumpMessages (100);
 
     // The host shows the nearest positions; the engine keeps what was stored.
     EXPECT_FLOAT_EQ (findParameter (*instance, "Ratio")->getValue(), 1.0f);
     EXPECT_FLOAT_EQ (findParameter (*instance, "Distortion")->getValue(), positionValue (velk::distortionParameter, 2));
     EXPECT_FLOAT_EQ (findParameter (*instance, "Filter")->getValue(), 0.0f);
-    EXPECT_EQ (innerState (GetParam(), *instance), chunk);
+    EXPECT_EQ (innerState (*instance), chunk);
 
     // Moving one control writes that one only.
     findParameter (*instance, "Distortion")->setValueNotifyingHost (positionValue (velk::distortionParameter, 1));
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
-    const auto after = innerState (GetParam(), *instance);
+    runSilentBlock (*instance);
+    const auto after = innerState (*instance);
     EXPECT_EQ (savedText (after, velk::distortionParameter), "1");
     EXPECT_EQ (savedText (after, velk::ratioParameter), "9");
     EXPECT_EQ (savedText (after, velk::filterParameter), "-1");
     instance->releaseResources();
 }
 
-INSTANTIATE_TEST_SUITE_P (Formats, FormatTest, ::testing::Values (Format::vst3),
-                          [] (const auto& info)
-                          { return std::string (nameOf (info.param)); });
-
 //==============================================================================
 TEST (Vst3Format, MonoInMonoOutIsTheEnginesMonoPath)
 {
-    auto instance = load (Format::vst3);
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
 
     juce::AudioProcessor::BusesLayout mono;
@@ -377,7 +371,7 @@ TEST (Vst3Format, MonoInMonoOutIsTheEnginesMonoPath)
 
 TEST (Vst3Format, TheHostsBypassPassesAudioThrough)
 {
-    auto instance = load (Format::vst3);
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     auto* bypass = instance->getBypassParameter();
     ASSERT_NE (bypass, nullptr);
@@ -397,7 +391,7 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
     const std::vector<std::vector<float>> key = { programme (12000, 7), programme (12000, 8) }, silence (2, std::vector<float> (12000));
 
     // External with the key bus off: the compressor hears silence.
-    auto instance = load (Format::vst3);
+    auto instance = load();
     ASSERT_NE (instance, nullptr);
     instance->prepareToPlay (rate, blockSize);
     findParameter (*instance, "Sidechain")->setValueNotifyingHost (1.0f);
@@ -406,7 +400,7 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
     // The bus on, stereo or mono: the key drives the compressor.
     for (const auto& keySet : { juce::AudioChannelSet::stereo(), juce::AudioChannelSet::mono() })
     {
-        auto keyed = load (Format::vst3);
+        auto keyed = load();
         ASSERT_NE (keyed, nullptr);
         juce::AudioProcessor::BusesLayout layout;
         layout.inputBuses.add (juce::AudioChannelSet::stereo());
@@ -469,15 +463,15 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
         EXPECT_FLOAT_EQ (findParameter (*instance, velk::formatParameterInfo (index)->name)->getValue(), presetValue (limiter, index)) << index;
 
     // Gc and Sidechain come back after a save and a restore, after the module's own block.
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    runSilentBlock (*instance);
     pumpMessages (100);
     findParameter (*instance, "Gc")->setValueNotifyingHost (0.2f);
     findParameter (*instance, "Sidechain")->setValueNotifyingHost (1.0f);
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    runSilentBlock (*instance);
     juce::MemoryBlock state;
     instance->getStateInformation (state);
     const auto savedValues = hostValues (*instance);
-    auto restored = load (Format::vst3);
+    auto restored = load();
     ASSERT_NE (restored, nullptr);
     restored->setStateInformation (state.getData(), (int) state.getSize());
     pumpMessages (100);
@@ -504,7 +498,7 @@ TEST (Vst3Format, TheKeyBusDrivesTheCompressorAndTheStateKeepsTheProgramGcAndSid
         { instance->setStateInformation (state.getData(), (int) state.getSize()); },
         "a restore");
     EXPECT_EQ (hostValues (*instance), savedValues);
-    render (*instance, { std::vector<float> (64), std::vector<float> (64) });
+    runSilentBlock (*instance);
     pumpMessages (100);
     EXPECT_EQ (hostValues (*instance), savedValues);
     juce::MemoryBlock stateAfter;

@@ -80,14 +80,10 @@ enum Control
     sidechainPort
 };
 
-/** A host opens its own X connection, with Xlib's thread support, before it loads plug-ins. */
+/** A host sets up X and opens its own connection and window before it loads plug-ins. */
 struct HostWindowFirst : ::testing::Environment
 {
-    void SetUp() override
-    {
-        if (std::getenv ("DISPLAY") != nullptr && XInitThreads() != 0)
-            hostWindow();
-    }
+    void SetUp() override { hostWindow(); }
 };
 [[maybe_unused]] ::testing::Environment* const hostWindowFirst = ::testing::AddGlobalTestEnvironment (new HostWindowFirst());
 

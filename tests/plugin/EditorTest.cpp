@@ -3,6 +3,7 @@
 #include "BinaryData.h"
 #include "DesktopScale.h"
 #include "EditorLayout.h"
+#include "MessagePump.h"
 #include "MyTestAudioProcessorEditor.h"
 #include "ProcessorTestHelpers.h"
 #include "ZoomSetting.h"
@@ -18,11 +19,6 @@ double snapped (double value, float minimum, float maximum, float interval)
 {
     const double min = minimum, max = maximum, step = interval;
     return juce::jlimit (min, max, min + step * std::floor ((value - min) / step + 0.5));
-}
-
-void pumpMessages (int milliseconds = 60)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
 }
 
 /** Counts the parameter writes that a processor reports to its listeners (the host's route). */
@@ -163,7 +159,7 @@ TEST (Editor, KnobsStartFromTheProcessorAndWriteBackSnappedValues)
     processor.setParameter (4, 9.0f);
     NotificationCounter notifications (processor);
     MyTestAudioProcessorEditor editor (&processor);
-    pumpMessages();
+    pumpMessages (60);
 
     EXPECT_EQ (editor.getKnob (0)->getValue(), snapped (0.537f, 0.0f, 1.0f, 0.01f));
     EXPECT_EQ (processor.getParameter (0), (float) snapped (0.537f, 0.0f, 1.0f, 0.01f));
@@ -192,7 +188,7 @@ TEST (Editor, KnobMovesReachTheProcessorAndTheHost)
 {
     MyTestAudioProcessor processor;
     MyTestAudioProcessorEditor editor (&processor);
-    pumpMessages();
+    pumpMessages (60);
     NotificationCounter notifications (processor);
 
     editor.getKnob (3)->setValue (0.7, juce::sendNotificationSync);
@@ -213,11 +209,11 @@ TEST (Editor, StateRestoreMovesTheKnobsHostAutomationDoesNot)
 {
     MyTestAudioProcessor processor;
     MyTestAudioProcessorEditor editor (&processor);
-    pumpMessages();
+    pumpMessages (60);
 
     processor.setParameter (0, 0.9f);
     processor.setParameter (5, 3.0f);
-    pumpMessages();
+    pumpMessages (60);
     EXPECT_EQ (editor.getKnob (0)->getValue(), snapped (0.5f, 0.0f, 1.0f, 0.01f));
     EXPECT_EQ (editor.getKnob (5)->getValue(), 0.0);
 
@@ -228,7 +224,7 @@ TEST (Editor, StateRestoreMovesTheKnobsHostAutomationDoesNot)
     juce::MemoryBlock state;
     source.getStateInformation (state);
     processor.setStateInformation (state.getData(), (int) state.getSize());
-    pumpMessages();
+    pumpMessages (60);
 
     EXPECT_EQ (editor.getKnob (0)->getValue(), snapped (0.537f, 0.0f, 1.0f, 0.01f));
     EXPECT_EQ (editor.getKnob (1)->getValue(), snapped (0.25f, 0.00001f, 1.0f, 0.0001f));
@@ -318,7 +314,7 @@ TEST (Editor, RenderedPanelAndKnobFrames)
     processor.getEngine().meterValue = 0.5f;
     processor.getEngine().clipFlag = true;
     MyTestAudioProcessorEditor editor (&processor);
-    pumpMessages();
+    pumpMessages (60);
     editor.getPeakLed()->timerCallback();
     editor.getMeter()->timerCallback();
 

@@ -103,7 +103,7 @@ run (COMMAND "${root}/usr/bin/velk-render" "${SCRATCH}/limited.wav" --preset lim
 expect ("${runOutput}" "plug-in ${root}/usr/lib/lv2/VELK.lv2" "velk-render --preset")
 
 # The packaged VST3 bundle in the framework's VST3 host.
-run (COMMAND "${FORMAT_TESTS}" "--gtest_filter=Formats/FormatTest.*"
+run (COMMAND "${FORMAT_TESTS}" "--gtest_filter=Vst3Bundle.*"
      ENVIRONMENT ${user} VELK_VST3_BUNDLE=${root}/usr/lib/vst3/VELK.vst3)
 expect ("${runOutput}" "PASSED  \\] [1-9][0-9]* test" "the VST3 tests on the packaged bundle")
 message (STATUS "the unpacked package works: LV2 URIs, velk-render, the VST3 bundle")

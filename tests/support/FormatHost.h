@@ -4,11 +4,15 @@
 // processor's own state block inside the host-side state. (The LV2 bundle, on the project's own
 // binding, is loaded through lilv by its own tests.)
 
+#include "MessagePump.h"
+#include "WrappedState.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
+// Xlib after the framework, whose identifiers its macros (None, Bool, Status) would rename.
+#include "XHostSetup.h"
 
 #include <cstdlib>
 #include <memory>
@@ -16,40 +20,27 @@
 
 namespace formathost
 {
-enum class Format
-{
-    vst3
-};
-
-inline const char* nameOf (Format) { return "VST3"; }
-
-inline juce::AudioPluginFormat& pluginFormat (Format)
-{
-    // One for the whole run: the VST3 module stays loaded.
-    static juce::VST3PluginFormat vst3;
-    return vst3;
-}
-
 /** A fresh instance, or null with a test failure. */
-inline std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate = 48000.0, int blockSize = 512)
+inline std::unique_ptr<juce::AudioPluginInstance> load (double sampleRate = 48000.0, int blockSize = 512)
 {
-    auto& pluginFormat_ = pluginFormat (format);
+    // One format for the whole run: the VST3 module stays loaded.
+    static juce::VST3PluginFormat vst3;
     juce::OwnedArray<juce::PluginDescription> found;
 
     // The build's bundle, or another copy of it (the packaged one) named by VELK_VST3_BUNDLE.
     const char* bundle = std::getenv ("VELK_VST3_BUNDLE");
-    pluginFormat_.findAllTypesForFile (found, juce::File (bundle != nullptr ? bundle : VELK_VST3_PATH).getFullPathName());
+    vst3.findAllTypesForFile (found, juce::File (bundle != nullptr ? bundle : VELK_VST3_PATH).getFullPathName());
 
     if (found.size() != 1)
     {
-        ADD_FAILURE() << nameOf (format) << ": found " << found.size() << " plug-ins, expected VELK alone";
+        ADD_FAILURE() << "VST3: found " << found.size() << " plug-ins, expected VELK alone";
         return nullptr;
     }
 
     juce::String error;
-    auto instance = pluginFormat_.createInstanceFromDescription (*found[0], sampleRate, blockSize, error);
+    auto instance = vst3.createInstanceFromDescription (*found[0], sampleRate, blockSize, error);
     if (instance == nullptr)
-        ADD_FAILURE() << nameOf (format) << ": " << error;
+        ADD_FAILURE() << "VST3: " << error;
     return instance;
 }
 
@@ -57,10 +48,8 @@ inline std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sa
     data, or an empty block. */
 inline juce::MemoryBlock leadingStateBlock (const juce::MemoryBlock& data)
 {
-    if (data.getSize() < 9 || juce::ByteOrder::littleEndianInt (data.getData()) != 0x21324356)
-        return {};
-    const auto length = (size_t) juce::ByteOrder::littleEndianInt (static_cast<const char*> (data.getData()) + 4) + 9;
-    return length <= data.getSize() ? juce::MemoryBlock (data.getData(), length) : juce::MemoryBlock();
+    const int length = wrappedstate::wholeTextLength (data.getData(), (int) data.getSize());
+    return length >= 0 ? juce::MemoryBlock (data.getData(), (size_t) (length + wrappedstate::overhead)) : juce::MemoryBlock();
 }
 
 /** The VST3 component's own state inside the host's saved state. */
@@ -74,35 +63,25 @@ inline juce::MemoryBlock vst3ComponentState (const juce::MemoryBlock& hostState)
     return component;
 }
 
-/** The processor's block inside a format's host-side state. */
-inline juce::MemoryBlock innerState (Format, juce::AudioPluginInstance& instance)
+/** The processor's block inside the host-side state. */
+inline juce::MemoryBlock innerState (juce::AudioPluginInstance& instance)
 {
     juce::MemoryBlock hostState;
     instance.getStateInformation (hostState);
     return leadingStateBlock (vst3ComponentState (hostState));
 }
 
-/** Sets up X as a host does before it loads plug-ins: Xlib's thread support, an X error
-    handler that reports instead of ending the process (the framework installs one only in its
-    own applications), and the host's own connection opened before any plug-in opens one. */
+/** Sets up X as a host does before it loads plug-ins, then opens the host's own connection (the
+    framework's, whose hosting this is) before any plug-in opens one. */
 class HostDisplayFirst : public ::testing::Environment
 {
 public:
     void SetUp() override
     {
-        XInitThreads();
-        XSetErrorHandler ([] (Display*, XErrorEvent*)
-                          { return 0; });
+        setUpXAsAHost();
         juce::Desktop::getInstance().getDisplays();
     }
 };
 
 inline ::testing::Environment* const hostDisplayFirst = ::testing::AddGlobalTestEnvironment (new HostDisplayFirst());
-
-/** Runs the message loop for a while, so that asynchronous work (the editor's updates, the
-    hosts' parameter traffic) is done. */
-inline void pumpMessages (int milliseconds)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
-}
 } // namespace formathost

@@ -6,6 +6,8 @@
 // GoogleTest before Xlib, whose macros (None, Bool, Status) would rename its identifiers.
 #include <gtest/gtest.h>
 
+#include "XHostSetup.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -18,17 +20,16 @@
 #include <utility>
 #include <vector>
 
-inline int ignoreXErrors (Display*, XErrorEvent*) { return 0; }
-
 class HostWindow
 {
 public:
+    /** Sets X up as a host first (Xlib's thread support before this first connection). */
     HostWindow()
     {
+        setUpXAsAHost();
         display = XOpenDisplay (nullptr);
         if (display == nullptr)
             return;
-        XSetErrorHandler (ignoreXErrors);
         const int screen = DefaultScreen (display);
         window = XCreateSimpleWindow (display, RootWindow (display, screen), 0, 0, 300, 600, 0,
                                       BlackPixel (display, screen), WhitePixel (display, screen));
