@@ -106,24 +106,13 @@ std::vector<std::vector<float>> renderEngine (const Setting& setting, const std:
                                               const std::vector<std::vector<float>>& key = {})
 {
     EngineMirror mirror ((float) rate);
-    const bool stereo = input.size() == 2;
-    for (int i = 0; i < blockSize; ++i)
-    {
-        float left = 0.0f, right = 0.0f;
-        mirror.processFrame (&left, stereo ? &right : nullptr);
-    }
+    mirror.run (EngineMirror::Channels (input.size(), std::vector<float> (blockSize)));
 
     for (const auto& [index, value] : setting.normalized)
         mirror.set (index, setting.rawValue (index, value));
 
-    auto output = input;
-    for (size_t i = 0; i < input[0].size(); ++i)
-    {
-        // A mono key feeds both sides.
-        const float keyPair[] = { key.empty() ? 0.0f : key[0][i], key.empty() ? 0.0f : key.back()[i] };
-        mirror.processFrame (&output[0][i], stereo ? &output[1][i] : nullptr, key.empty() ? nullptr : keyPair);
-    }
-    return output;
+    // A mono key feeds both sides.
+    return mirror.run (input, key.empty() ? nullptr : &key);
 }
 
 /** A short silent block through the instance, which takes in what the host has set. */

@@ -285,12 +285,9 @@ TEST (Lv2, EverySwitchPositionAndTheKeyRenderAsTheEngine)
                 for (auto& channel : keySamples)
                     for (auto& sample : channel)
                         sample = key == keyConnected ? 0.9f * keyNoise.next() : 0.0f;
-                auto samples = noiseBlock (noise, 0.6f, channels), expected = samples;
-                for (size_t i = 0; i < blockSize; ++i)
-                {
-                    const float keyPair[] = { keySamples[0][i], keySamples[channels - 1][i] };
-                    mirror.processFrame (&expected[0][i], stereo ? &expected[1][i] : nullptr, key == noKey ? nullptr : keyPair);
-                }
+                auto samples = noiseBlock (noise, 0.6f, channels);
+                const EngineMirror::Channels keyHeard (keySamples, keySamples + channels);
+                const auto expected = mirror.run (samples, key == noKey ? nullptr : &keyHeard);
                 plugin.run (samples);
                 ASSERT_EQ (samples, expected) << stereo << ", case " << number << ", block " << block;
                 reduction = std::max (reduction, plugin.port (reductionPort));

@@ -13,14 +13,6 @@
 
 namespace
 {
-/** Runs a block of one or two channels through a mirror of the plug-in's engine. */
-std::vector<std::vector<float>> throughMirror (EngineMirror& mirror, std::vector<std::vector<float>> io)
-{
-    for (size_t i = 0; i < io[0].size(); ++i)
-        mirror.processFrame (&io[0][i], io.size() == 2 ? &io[1][i] : nullptr);
-    return io;
-}
-
 std::vector<std::vector<float>> noise (int channels, int frames, std::uint32_t seed = 3u)
 {
     NoiseSource source (seed);
@@ -192,7 +184,7 @@ TEST (Module, MonoArrangementRunsTheMonoPath)
         mirror.set ((int) s[0], s[1]);
     }
     const auto input = noise (1, 3000);
-    EXPECT_EQ (plugin.process (input), throughMirror (mirror, input));
+    EXPECT_EQ (plugin.process (input), mirror.run (input));
 
     vst2::VstPinProperties pin;
     EXPECT_EQ (plugin.dispatch (vst2::effGetInputProperties, 0, 0, &pin), 1);
@@ -217,12 +209,12 @@ TEST (Module, ProcessReplacingEqualsTheEngine)
         for (int frames : { 1, 256, 9000 })
         {
             const auto input = noise (2, frames, (std::uint32_t) frames);
-            ASSERT_EQ (plugin.process (input), throughMirror (mirror, input)) << "rate " << rate << " frames " << frames;
+            ASSERT_EQ (plugin.process (input), mirror.run (input)) << "rate " << rate << " frames " << frames;
         }
 
         // In place: the host passes the same buffers as inputs and outputs.
         auto io = noise (2, 512, 77u);
-        const auto expected = throughMirror (mirror, io);
+        const auto expected = mirror.run (io);
         float* channels[] = { io[0].data(), io[1].data() };
         plugin.getEffect()->processReplacing (plugin.getEffect(), channels, channels, 512);
         EXPECT_EQ (io, expected);
@@ -242,7 +234,7 @@ TEST (Module, AccumulatingProcessAddsTheOutput)
     }
 
     auto input = noise (2, 700, 8u);
-    const auto processed = throughMirror (mirror, input);
+    const auto processed = mirror.run (input);
     std::vector<std::vector<float>> output (2, std::vector<float> (700, 0.25f));
     float* ins[] = { input[0].data(), input[1].data() };
     float* outs[] = { output[0].data(), output[1].data() };

@@ -99,14 +99,9 @@ juce::AudioBuffer<float> throughEngine (juce::AudioBuffer<float> buffer, double 
     if (limitFromApproach)
         mirror.setLimitFromApproach();
 
-    const bool stereo = buffer.getNumChannels() == 2;
-    for (int i = 0; i < buffer.getNumSamples(); ++i)
-    {
-        float keyPair[2] {};
-        for (int c = 0; key != nullptr && c < 2 && i < key->getNumSamples(); ++c)
-            keyPair[c] = key->getSample (c % key->getNumChannels(), i);
-        mirror.processFrame (buffer.getWritePointer (0) + i, stereo ? buffer.getWritePointer (1) + i : nullptr, key != nullptr ? keyPair : nullptr);
-    }
+    mirror.run (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), buffer.getNumSamples(),
+                key != nullptr ? key->getArrayOfReadPointers() : nullptr, key != nullptr ? key->getNumChannels() : 0,
+                key != nullptr ? key->getNumSamples() : 0);
     return buffer;
 }
 

@@ -3,6 +3,8 @@
 #include "CompressorCore.h"
 #include "ParameterTable.h"
 
+#include <vector>
+
 /**
     An engine given what the plug-in's processor gives it: the nine parameter defaults at first,
     then the same parameter writes; a mono frame goes in as both sides, as the processor feeds it.
@@ -33,6 +35,35 @@ public:
             engine.processSample (left, right);
         else
             engine.processMonoSample (left);
+    }
+
+    /** Frames in place, one or two channels; key, where given, is the external key's one channel
+        (both sides) or two, silence after keyFrames. */
+    void run (float* const* channels, int numChannels, int numFrames, const float* const* key = nullptr, int keyChannels = 0, int keyFrames = 0)
+    {
+        for (int i = 0; i < numFrames; ++i)
+        {
+            float keyPair[2] {};
+            for (int c = 0; key != nullptr && c < 2 && i < keyFrames; ++c)
+                keyPair[c] = key[c % keyChannels][i];
+            processFrame (channels[0] + i, numChannels == 2 ? channels[1] + i : nullptr, key != nullptr ? keyPair : nullptr);
+        }
+    }
+
+    using Channels = std::vector<std::vector<float>>;
+
+    /** The same for channels of equal length, returned. */
+    Channels run (Channels io, const Channels* key = nullptr)
+    {
+        std::vector<float*> channels;
+        for (auto& channel : io)
+            channels.push_back (channel.data());
+        std::vector<const float*> keys;
+        for (size_t c = 0; key != nullptr && c < key->size(); ++c)
+            keys.push_back ((*key)[c].data());
+        run (channels.data(), (int) io.size(), (int) io[0].size(), key != nullptr ? keys.data() : nullptr, (int) keys.size(),
+             key != nullptr && ! key->empty() ? (int) (*key)[0].size() : 0);
+        return io;
     }
 
     CompressorCore engine;
