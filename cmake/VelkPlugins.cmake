@@ -66,8 +66,8 @@ add_custom_command (TARGET velk_lv2 POST_BUILD
     COMMENT "Writing the LV2 bundle's descriptions")
 add_dependencies (velk_lv2 velk-lv2-turtle)
 
-# Linux hosts look for LV2 bundles in ~/.lv2 (the bundle of the framework's earlier LV2 build is
-# replaced).
+# Linux hosts look for LV2 bundles in ~/.lv2; a VELK.lv2 already there is replaced whole, so that
+# no file of another build stays beside this one's.
 install (CODE "set (VELK_LV2_BUNDLE \"${VELK_LV2_BUNDLE}\")")
 install (CODE [[
     file (REMOVE_RECURSE "$ENV{HOME}/.lv2/VELK.lv2")

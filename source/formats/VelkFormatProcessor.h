@@ -10,8 +10,8 @@
 #include <memory>
 
 /**
-    VELK as the VST3 and standalone formats see it: owns a MyTestAudioProcessor (which the
-    VST 2.4 module uses directly) and presents its nine parameters as FormatParameter objects with
+    VELK as the VST3 and standalone formats see it: owns a binding core, around the
+    MyTestAudioProcessor that the VST 2.4 module uses directly, and presents its nine parameters as FormatParameter objects with
     stable identifiers, the switches as choices of their captions, and the formats' own Sidechain
     switch after them.
 
