@@ -44,7 +44,8 @@ BindingCore::BindingCore (juce::AudioProcessor::WrapperType format, juce::AudioP
     }
     else
     {
-        const juce::HostDrivenEventLoop eventLoop;
+        // Shared with an open editor of another instance, whose host thread stays the message thread.
+        juce::SharedResourcePointer<juce::HostDrivenEventLoop> eventLoop;
         juce::AudioProcessor::setTypeOfNextNewPlugin (format);
         try
         {
@@ -85,22 +86,10 @@ void BindingCore::prepare (double rate, int maxBlock, int numChannels)
 
 void BindingCore::reset()
 {
-    {
-        const juce::ScopedLock lock (processor->getCallbackLock());
-        processor->getEngine().prepare ((float) sampleRate);
-        lastClipCount = processor->getEngine().getClipCount();
-        clipHoldFrames = 0;
-    }
-
-    // The engine's set-up has values of its own: it gets the stored ones again.
-    const bool limitFromApproach = processor->reachesLimitFromApproach();
-    for (int index = 0; index < velk::numParameters; ++index)
-    {
-        if (index == velk::ratioParameter && limitFromApproach)
-            processor->setLimitFromApproach();
-        else
-            processor->setParameter (index, processor->getParameter (index));
-    }
+    const juce::ScopedLock lock (processor->getCallbackLock());
+    processor->restartEngine();
+    lastClipCount = processor->getEngine().getClipCount();
+    clipHoldFrames = 0;
 }
 
 void BindingCore::process (const float* const* inputs, float* const* outputs, const float* const* keys, int numKeyChannels, int numFrames,
@@ -123,9 +112,9 @@ void BindingCore::process (const float* const* inputs, float* const* outputs, co
     }
 
     const bool external = usesExternalKey();
-    for (int start = 0; start < numFrames; start += maxPiece)
+    for (std::int64_t piece = 0; piece < numFrames; piece += maxPiece)
     {
-        const int length = juce::jmin (maxPiece, numFrames - start);
+        const int start = (int) piece, length = juce::jmin (maxPiece, numFrames - start);
         juce::AudioBuffer<float> block (scratch.getArrayOfWritePointers(), numChannels, length);
 
         // The processor works in place on a copy of the inputs, whatever the host's input and

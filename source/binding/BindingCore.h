@@ -16,7 +16,7 @@ struct PluginFramework;
     What every host format's binding shares, around one MyTestAudioProcessor: the framework's
     support for the instance's life, the rate check, the ten values the formats show with their
     Sidechain and Limit rules, the block callback in pieces with the key and bypass, the meter
-    outputs, and the state that the VST3 and CLAP formats save. A binding keeps only the mapping
+    outputs, and the state that the VST3 format saves. A binding keeps only the mapping
     of its host's calls onto these.
 
     Threads: values may be written from any thread; process runs on the audio thread and takes the
@@ -44,7 +44,8 @@ public:
     static juce::AudioProcessor* createProcessor();
 
     /** Makes the processor through create (on the calling thread, which is the message thread
-        meanwhile), as a plug-in of the format. Throws where create throws or makes no
+        meanwhile), as a plug-in of the format; inside the framework's wrapper, which has set the
+        format itself, format is not used. Throws where create throws or makes no
         MyTestAudioProcessor. */
     BindingCore (juce::AudioProcessor::WrapperType format, juce::AudioProcessor* (*create)(), Framework framework);
 
@@ -60,8 +61,6 @@ public:
 
     /** Clears the engine's history as a new instance has it, keeping the values, and the meters. */
     void reset();
-
-    double getSampleRate() const noexcept { return sampleRate; }
 
     /**
         Processes numFrames of the processor's channels from inputs into outputs, in pieces of at
@@ -117,7 +116,6 @@ public:
     bool openEditor (void* parentWindow);
     void closeEditor();
     void idleEditor();
-    bool hasOpenEditor() const noexcept { return editor != nullptr; }
 
 private:
     std::unique_ptr<PluginFramework> framework; // first in, last out

@@ -66,8 +66,7 @@ void MyTestAudioProcessor::process (juce::AudioBuffer<float>& buffer, const floa
     if (hostRate > 0.0 && std::isfinite (hostRate) && (float) hostRate != lastSampleRate)
     {
         lastSampleRate = (float) hostRate;
-        engine->prepare (lastSampleRate);
-        sendAllParametersToEngine();
+        restartEngine();
     }
 
     const int numInputs = getTotalNumInputChannels();
@@ -168,6 +167,12 @@ void MyTestAudioProcessor::setLimitFromApproach()
     setParameter (velk::ratioParameter, velk::limitPosition);
     engine->setLimitFromTwentyToOne();
     limitFromApproach.store (true, relaxed);
+}
+
+void MyTestAudioProcessor::restartEngine() noexcept
+{
+    engine->prepare (lastSampleRate);
+    sendAllParametersToEngine();
 }
 
 void MyTestAudioProcessor::sendAllParametersToEngine() noexcept

@@ -100,6 +100,10 @@ public:
         the make-up is the one a restore of the same values gives. */
     void setLimitFromApproach();
 
+    /** Sets the engine up afresh at its rate with the stored values, as a new sample rate does:
+        its history is cleared. The caller holds the callback lock. */
+    void restartEngine() noexcept;
+
     /** True while Ratio is a Limit that setLimitFromApproach set. */
     bool reachesLimitFromApproach() const noexcept { return limitFromApproach.load (std::memory_order_relaxed); }
 

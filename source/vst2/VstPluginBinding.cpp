@@ -222,9 +222,8 @@ void VstPluginBinding::setHostBlockSize (vst2::VstIntPtr frames) noexcept
 
 void VstPluginBinding::resume()
 {
-    const double rate = hostSampleRate > 0.0 ? hostSampleRate : 44100.0;
-    processor.setPlayConfigDetails (effect.numInputs, effect.numOutputs, rate, hostBlockSize);
-    processor.prepareToPlay (rate, hostBlockSize);
+    // Until the host gives a rate, the core's first one (44.1 kHz).
+    core.prepare (hostSampleRate, hostBlockSize, effect.numOutputs);
 }
 
 void VstPluginBinding::process (float** inputs, float** outputs, int numFrames, bool accumulate) noexcept

@@ -130,8 +130,9 @@ TEST (BindingCore, BypassAccumulateAndTheClipHoldInFrames)
     std::vector<float*> aloneOut { alone[0].data(), alone[1].data() }, addedOut { added[0].data(), added[1].data() };
     core.process (pointers (input).data(), addedOut.data(), nullptr, 0, 1000, false, true);
     twin.process (pointers (input).data(), aloneOut.data(), nullptr, 0, 1000, false);
-    for (size_t i = 0; i < 1000; ++i)
-        ASSERT_EQ (added[1][i], 0.25f + alone[1][i]) << i;
+    for (size_t c = 0; c < 2; ++c)
+        for (size_t i = 0; i < 1000; ++i)
+            ASSERT_EQ (added[c][i], 0.25f + alone[c][i]) << c << ", " << i;
 
     // A block past full scale lights the clip output for a second of the core's rate: 44100
     // frames, so 86 more blocks of 512 after it.

@@ -44,7 +44,7 @@ public:
         for (int i = 0; i < numFrames; ++i)
         {
             float keyPair[2] {};
-            for (int c = 0; key != nullptr && c < 2 && i < keyFrames; ++c)
+            for (int c = 0; key != nullptr && keyChannels > 0 && c < 2 && i < keyFrames; ++c)
                 keyPair[c] = key[c % keyChannels][i];
             processFrame (channels[0] + i, numChannels == 2 ? channels[1] + i : nullptr, key != nullptr ? keyPair : nullptr);
         }

@@ -63,11 +63,19 @@ std::pair<int, float> parseSetting (const String& name, const String& value)
 
     if (parameter.isSwitch())
     {
-        auto word = value.trim();
-        for (const auto& [alias, caption] : captionAliases)
-            if (word.removeCharacters (" -_").equalsIgnoreCase (alias))
-                word = caption;
-        int position = velk::switchPosition (index, word.toStdString());
+        // Whole words only, spaces, hyphens and underscores left out: a caption, an alias, a
+        // ratio's number; ParameterText reads the caption as the plug-in does.
+        const auto word = value.trim().removeCharacters (" -_");
+        String caption;
+        for (const auto& [alias, aliased] : captionAliases)
+            if (word.equalsIgnoreCase (alias))
+                caption = aliased;
+        for (int p = 0; p < parameter.numPositions; ++p)
+            if (word.equalsIgnoreCase (String (parameter.captions[p]).removeCharacters (" ")))
+                caption = parameter.captions[p];
+        if (index == velk::ratioParameter && word.isNotEmpty() && word.containsOnly ("0123456789"))
+            caption = word;
+        int position = caption.isNotEmpty() ? velk::switchPosition (index, caption.toStdString()) : -1;
         const auto number = parseNumber (value);
         if (position < 0 && index != velk::ratioParameter && number && *number == std::floor (*number) && *number >= 0 && *number < parameter.numPositions)
             position = (int) *number;

@@ -6,16 +6,16 @@
 
 using juce::String;
 
-RenderSource::RenderSource (juce::AudioFormatManager& formats, const juce::String& path)
+RenderSource::RenderSource (juce::AudioFormatManager& formats, const juce::String* path)
 {
-    if (path.isEmpty())
+    if (path == nullptr)
     {
         demo = makeDemoSignal (sampleRate);
         totalSamples = demo.getNumSamples();
         name = "built-in demo (drums and bass)";
         return;
     }
-    open (formats, path);
+    open (formats, *path);
 }
 
 void RenderSource::readOrSilence (juce::AudioBuffer<float>& buffer, juce::int64 position, int length)

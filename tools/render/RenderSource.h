@@ -11,8 +11,8 @@
 class RenderSource
 {
 public:
-    /** The file at path, or the demo for an empty path; throws RenderFailure where it cannot be read. */
-    RenderSource (juce::AudioFormatManager& formats, const juce::String& path);
+    /** The file at path, or the demo for none; throws RenderFailure where it cannot be read. */
+    RenderSource (juce::AudioFormatManager& formats, const juce::String* path);
 
     bool isDemo() const noexcept { return reader == nullptr; }
 

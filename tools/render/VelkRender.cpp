@@ -73,12 +73,12 @@ struct Files
 
 std::unique_ptr<Files> openFiles (juce::AudioFormatManager& formats, const Options& options)
 {
-    auto files = std::make_unique<Files> (Files { RenderSource (formats, options.files.size() < 2 ? String() : options.files[0]), {}, {}, {}, {} });
+    auto files = std::make_unique<Files> (Files { RenderSource (formats, options.files.size() < 2 ? nullptr : &options.files[0]), {}, {}, {}, {} });
     const auto& source = files->source;
     auto& key = files->key;
     if (options.keyFile.isNotEmpty())
     {
-        key.emplace (formats, options.keyFile);
+        key.emplace (formats, &options.keyFile);
         if (key->sampleRate != source.sampleRate)
             throw RenderFailure ("the key " + key->name + " is at " + String (key->sampleRate) + " Hz and the input at " + String (source.sampleRate)
                                  + " Hz; give a key at the input's rate");
