@@ -75,6 +75,21 @@ install (CODE [[
 ]])
 
 #===================================================================================================
+# VELK.clap on the project's own CLAP binding: the plug-ins (stereo and mono) in one library that
+# exports only its entry.
+add_library (velk_clap MODULE source/clap/ClapEntryPoint.cpp source/clap/ClapPluginBinding.cpp)
+target_include_directories (velk_clap PRIVATE source/clap)
+target_link_libraries (velk_clap PRIVATE velk_plugin)
+velk_plugin_module (velk_clap source/clap/exports.map)
+set_target_properties (velk_clap PROPERTIES SUFFIX ".clap" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/clap)
+
+# Linux hosts look for CLAP plug-ins in ~/.clap.
+install (CODE "set (VELK_CLAP_FILE \"$<TARGET_FILE:velk_clap>\")")
+install (CODE [[
+    file (INSTALL "${VELK_CLAP_FILE}" DESTINATION "$ENV{HOME}/.clap" USE_SOURCE_PERMISSIONS)
+]])
+
+#===================================================================================================
 # VST3 and the standalone application, built with the framework's own wrappers around the core's
 # format processor. The wrappers compile the framework once more, with the shared settings
 # and these deliberate differences:

@@ -28,6 +28,13 @@ target_link_libraries (velk_lv2_host PUBLIC velk_engine PkgConfig::VELK_LILV)
 target_compile_options (velk_lv2_host PRIVATE ${VELK_WARNINGS})
 
 #===================================================================================================
+# The CLAP host the tests share: dlopen, entry, factory, process with events, streams, timers.
+add_library (velk_clap_host STATIC tools/claphost/ClapHost.cpp)
+target_include_directories (velk_clap_host PUBLIC tools/claphost source/clap)
+target_link_libraries (velk_clap_host PUBLIC ${CMAKE_DL_LIBS})
+target_compile_options (velk_clap_host PRIVATE ${VELK_WARNINGS})
+
+#===================================================================================================
 # velk-render: a command-line host that renders audio files through VELK.so.
 pkg_check_modules (VELK_CODECS REQUIRED IMPORTED_TARGET flac vorbis vorbisenc vorbisfile ogg)
 add_executable (velk-render

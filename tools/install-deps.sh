@@ -9,7 +9,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 # iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with. ladspa-sdk: for
-# building the plug-in validator (tools/run-pluginval.sh).
+# building the plug-in validator (tools/run-pluginval.sh). qtractor: its plug-in scanner checks
+# that a CLAP host lists VELK.clap.
 packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
@@ -25,6 +26,7 @@ packages=(
     lintian
     iem-plugin-suite-vst
     ladspa-sdk
+    qtractor
 )
 
 missing=()

@@ -6,9 +6,10 @@ cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)" --target VELK velk-render VELKFormats_VST3 velk_lv2 VELKFormats_Standalone
+cmake --build build -j"$(nproc)" --target VELK velk-render VELKFormats_VST3 velk_lv2 velk_clap VELKFormats_Standalone
 # Installs VELK.so into $VST_PATH, or ~/.vst, where Linux hosts look for VST 2.4 plug-ins, and
-# VELK.vst3, VELK.lv2 and the standalone VELK into ~/.vst3, ~/.lv2 and ~/.local/bin.
+# VELK.vst3, VELK.lv2, VELK.clap and the standalone VELK into ~/.vst3, ~/.lv2, ~/.clap and
+# ~/.local/bin.
 cmake --install build
 # The built-in demo (drums and bass) through the plug-in, as a host renders it.
 mkdir -p build/demo

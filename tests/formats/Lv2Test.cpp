@@ -75,11 +75,6 @@ enum Control
     sidechainPort
 };
 
-/** A host sets up X and opens its own connection and window before it loads plug-ins. */
-struct HostWindowFirst : ::testing::Environment
-{
-    void SetUp() override { hostWindow(); }
-};
 [[maybe_unused]] ::testing::Environment* const hostWindowFirst = ::testing::AddGlobalTestEnvironment (new HostWindowFirst());
 
 Audio noiseBlock (NoiseSource& noise, float level, int channels = 2)

@@ -47,7 +47,7 @@ message (STATUS "lintian: no error, no unexpected warning")
 run (COMMAND dpkg-deb -c "${deb}")
 string (REGEX MATCHALL "\\./[^\n]*" paths "${runOutput}")
 set (allowed "^\\./$|^\\./usr/$|^\\./usr/(bin|lib|share|share/doc|share/icons|share/man)/$|^\\./usr/bin/velk(-render)?$"
-             "^\\./usr/lib/(vst|vst3|lv2)/|^\\./usr/share/(applications|doc/velk|icons/hicolor|man/man1)/")
+             "^\\./usr/lib/(vst|vst3|lv2|clap)/|^\\./usr/share/(applications|doc/velk|icons/hicolor|man/man1)/")
 string (JOIN "|" allowed ${allowed})
 foreach (path ${paths})
     if (NOT path MATCHES "${allowed}")
@@ -72,7 +72,7 @@ set (user HOME=${SCRATCH}/home --unset=VST_PATH --unset=LV2_PATH)
 # Stripped (no symbol table left), the plug-ins keep the entry points hosts call, and the
 # programs are stripped too.
 foreach (check "usr/lib/vst/VELK.so|VSTPluginMain main" "usr/lib/vst3/VELK.vst3/Contents/x86_64-linux/VELK.so|GetPluginFactory ModuleEntry ModuleExit"
-               "usr/lib/lv2/VELK.lv2/VELK.so|lv2_descriptor lv2ui_descriptor")
+               "usr/lib/lv2/VELK.lv2/VELK.so|lv2_descriptor lv2ui_descriptor" "usr/lib/clap/VELK.clap|clap_entry")
     string (REPLACE "|" ";" check "${check}")
     list (GET check 0 binary)
     list (GET check 1 entries)
@@ -82,7 +82,7 @@ foreach (check "usr/lib/vst/VELK.so|VSTPluginMain main" "usr/lib/vst3/VELK.vst3/
     expect ("${runOutput}" "no symbols" "nm on ${binary} (stripped)")
     string (REPLACE " " ";" entries "${entries}")
     foreach (entry ${entries})
-        expect ("${symbols}" " T ${entry}\n" "the exports of ${binary}")
+        expect ("${symbols}" " [TD] ${entry}\n" "the exports of ${binary}")
     endforeach()
 endforeach()
 
@@ -106,4 +106,8 @@ expect ("${runOutput}" "plug-in ${root}/usr/lib/lv2/VELK.lv2" "velk-render --pre
 run (COMMAND "${FORMAT_TESTS}" "--gtest_filter=Vst3Bundle.*"
      ENVIRONMENT ${user} VELK_VST3_BUNDLE=${root}/usr/lib/vst3/VELK.vst3)
 expect ("${runOutput}" "PASSED  \\] [1-9][0-9]* test" "the VST3 tests on the packaged bundle")
-message (STATUS "the unpacked package works: LV2 URIs, velk-render, the VST3 bundle")
+
+# The packaged CLAP library in the project's CLAP host, and in qtractor's scanner where it is.
+run (COMMAND "${CLAP_TESTS}" "--gtest_filter=Clap.*:-Clap.Editor*" ENVIRONMENT ${user} VELK_CLAP_LIBRARY=${root}/usr/lib/clap/VELK.clap)
+expect ("${runOutput}" "PASSED  \\] [1-9][0-9]* test" "the CLAP tests on the packaged library")
+message (STATUS "the unpacked package works: LV2 URIs, velk-render, the VST3 bundle, the CLAP library")

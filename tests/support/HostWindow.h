@@ -213,3 +213,10 @@ inline HostWindow& hostWindow()
     static HostWindow window;
     return window;
 }
+
+/** A host sets up X and opens its own connection and window before it loads plug-ins: a test
+    program that loads plug-ins with editors registers this environment. */
+struct HostWindowFirst : ::testing::Environment
+{
+    void SetUp() override { hostWindow(); }
+};

@@ -1,7 +1,8 @@
 # Builds velk_<version>_amd64.deb from the files of this build: run through the 'deb' target.
-#   cmake -DVERSION= -DVENDOR= -DHOMEPAGE= -DSOURCE_DIR= -DOUTPUT_DIR= -DVST2= -DVST3= -DLV2= \
+#   cmake -DVERSION= -DVENDOR= -DHOMEPAGE= -DSOURCE_DIR= -DOUTPUT_DIR= -DVST2= -DVST3= -DLV2= -DCLAP= \
 #         -DSTANDALONE= -DRENDER= -P BuildDeb.cmake
-# The package holds the plug-ins where hosts look (/usr/lib/vst, /usr/lib/vst3, /usr/lib/lv2),
+# The package holds the plug-ins where hosts look (/usr/lib/vst, /usr/lib/vst3, /usr/lib/lv2,
+# /usr/lib/clap),
 # the application and velk-render in /usr/bin, their manual pages, a desktop entry and icons,
 # and the copyright and changelog; binaries are stripped of everything but their dynamic
 # symbols. Depends come from dpkg-shlibdeps, plus the X11 libraries the framework opens at run
@@ -32,16 +33,17 @@ endif()
 
 file (REMOVE_RECURSE "${OUTPUT_DIR}/deb")
 file (MAKE_DIRECTORY "${stage}/DEBIAN" "${stage}/usr/bin" "${stage}/usr/lib/vst" "${stage}/usr/lib/vst3" "${stage}/usr/lib/lv2"
-      "${stage}/usr/share/man/man1" "${stage}/usr/share/applications" "${stage}/usr/share/doc/velk"
+      "${stage}/usr/lib/clap" "${stage}/usr/share/man/man1" "${stage}/usr/share/applications" "${stage}/usr/share/doc/velk"
       "${stage}/usr/share/icons/hicolor/256x256/apps" "${stage}/usr/share/icons/hicolor/512x512/apps")
 
 # The binaries, under the names users type and hosts look for.
 file (COPY "${VST2}" DESTINATION "${stage}/usr/lib/vst")
 file (COPY "${VST3}" DESTINATION "${stage}/usr/lib/vst3")
 file (COPY "${LV2}" DESTINATION "${stage}/usr/lib/lv2")
+file (COPY "${CLAP}" DESTINATION "${stage}/usr/lib/clap")
 file (COPY_FILE "${STANDALONE}" "${stage}/usr/bin/velk")
 file (COPY_FILE "${RENDER}" "${stage}/usr/bin/velk-render")
-file (GLOB_RECURSE sharedObjects "${stage}/usr/lib/*.so")
+file (GLOB_RECURSE sharedObjects "${stage}/usr/lib/*.so" "${stage}/usr/lib/*.clap")
 set (programs "${stage}/usr/bin/velk" "${stage}/usr/bin/velk-render")
 run (strip --strip-unneeded --remove-section=.comment --remove-section=.note ${sharedObjects} ${programs})
 
@@ -115,14 +117,15 @@ Built-Using: ${builtUsing}
 Section: sound
 Priority: optional
 Homepage: ${HOMEPAGE}
-Description: stereo compressor with colouring stages (VST3, LV2, VST 2.4)
+Description: stereo compressor with colouring stages (VST3, LV2, CLAP, VST 2.4)
  VELK is a stereo compressor: two linked envelope followers, ratios from 1:1
  to a limiter with thresholds and make-up calibrated per ratio, five
  colouring curves, sidechain and audio filters, and an external sidechain
  input. It comes with twelve factory presets.
  .
  This package holds the plug-ins for audio workstations (VST3 in
- /usr/lib/vst3, LV2 in /usr/lib/lv2, VST 2.4 in /usr/lib/vst), the
+ /usr/lib/vst3, LV2 in /usr/lib/lv2, CLAP in /usr/lib/clap, VST 2.4 in
+ /usr/lib/vst), the
  standalone application velk, with its audio through JACK or ALSA, and
  velk-render, which renders audio files through the plug-in.
 ")
