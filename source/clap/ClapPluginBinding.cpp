@@ -2,6 +2,7 @@
 #include "ClapPluginBinding.h"
 
 #include "EditorFrame.h"
+#include "FactoryPresetTable.h"
 #include "FloatBits.h"
 #include "HostedEditor.h"
 #include "ParameterText.h"
@@ -500,6 +501,10 @@ bool ClapPluginBinding::setParent (const clap_window& window)
         auto frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&processor, true), ZoomSetting(), (float) hostScale);
         frame->setSizeRequest ([this] (int width, int height)
                                { return hostGui != nullptr && hostGui->request_resize (host, (std::uint32_t) width, (std::uint32_t) height); });
+        frame->setPresetChoice ([this] (int index)
+                                { choosePreset (index); },
+                                [this]
+                                { return core.getProgram(); });
         return frame.release();
         },
         reinterpret_cast<void*> ((std::uintptr_t) window.x11));
@@ -572,9 +577,26 @@ void ClapPluginBinding::idleEditor()
 }
 
 //==============================================================================
+void ClapPluginBinding::choosePreset (int index)
+{
+    std::array<float, velk::numFormatParameters> before {};
+    for (int i = 0; i < velk::numFormatParameters; ++i)
+        before[(size_t) i] = core.getValue (i);
+    core.applyPreset (index);
+    for (const int i : velk::presetWriteOrder)
+    {
+        const float after = core.getValue (i);
+        if (bitsOf (after) == bitsOf (before[(size_t) i]))
+            continue;
+        queueEditorMove (CLAP_EVENT_PARAM_GESTURE_BEGIN, i, 0.0f);
+        queueEditorMove (CLAP_EVENT_PARAM_VALUE, i, after);
+        queueEditorMove (CLAP_EVENT_PARAM_GESTURE_END, i, 0.0f);
+    }
+}
+
 void ClapPluginBinding::queueEditorMove (std::uint16_t type, int index, float value)
 {
-    if (! velk::isParameterIndex (index))
+    if (index < 0 || index >= velk::numFormatParameters)
         return;
     const auto scope = editorMoveFifo.write (1);
     if (scope.blockSize1 > 0)

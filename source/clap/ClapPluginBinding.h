@@ -75,6 +75,8 @@ private:
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;
     void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override;
     void queueEditorMove (std::uint16_t type, int index, float value);
+    /** Writes a factory preset through the core and tells the host of each value it changed. */
+    void choosePreset (int index);
 
     BindingCore core;
     const clap::clap_host* const host;

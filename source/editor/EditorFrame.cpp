@@ -1,5 +1,7 @@
 #include "EditorFrame.h"
 
+#include "FactoryPresetTable.h"
+
 #include <cmath>
 
 namespace
@@ -98,13 +100,36 @@ juce::PopupMenu EditorFrame::createZoomMenu()
     return menu;
 }
 
+void EditorFrame::setPresetChoice (PresetChoice choose, std::function<int()> current)
+{
+    presetChoice = std::move (choose);
+    currentPreset = std::move (current);
+}
+
+juce::PopupMenu EditorFrame::createPresetMenu()
+{
+    juce::PopupMenu menu;
+    const int current = currentPreset != nullptr ? currentPreset() : -1;
+    for (int index = 0; presetChoice != nullptr && index < velk::numFactoryPresets; ++index)
+        menu.addItem (velk::factoryPresets[index].name, true, index == current,
+                      [frame = juce::Component::SafePointer<EditorFrame> (this), index]
+                      {
+            if (frame != nullptr && frame->presetChoice != nullptr)
+                frame->presetChoice (index);
+        });
+    return menu;
+}
+
 void EditorFrame::mouseDown (const juce::MouseEvent& event)
 {
     if (event.eventComponent != editor.get() || ! event.mods.isPopupMenu())
         return;
-    createZoomMenu().showMenuAsync (juce::PopupMenu::Options()
-                                        .withTargetComponent (editor.get())
-                                        .withTargetScreenArea (juce::Rectangle<int> (1, 1).withPosition (event.getScreenPosition())));
+    auto menu = createZoomMenu();
+    if (presetChoice != nullptr)
+        menu.addSubMenu ("Presets", createPresetMenu());
+    menu.showMenuAsync (juce::PopupMenu::Options()
+                            .withTargetComponent (editor.get())
+                            .withTargetScreenArea (juce::Rectangle<int> (1, 1).withPosition (event.getScreenPosition())));
 }
 
 void EditorFrame::resized()

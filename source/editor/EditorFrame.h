@@ -13,9 +13,9 @@
     300 x 600 size and layout; the frame shows it scaled by the host's scale (where the format
     leaves that to the frame) times the user's zoom, and is as large as the scaled editor.
 
-    A right-click on the panel (not on a knob, which a right-drag turns) offers the zooms; the
-    frame takes the new size and asks the host for it, and where the host refuses, keeps the zoom
-    it had. The zoom chosen is remembered for the user (ZoomSetting). Above the panel the frame
+    A right-click on the panel (not on a knob, which a right-drag turns) offers the zooms, and
+    where the format gives a way to choose them, the factory presets; for a zoom the frame takes
+    the new size and asks the host for it, and where the host refuses, keeps the zoom it had. The zoom chosen is remembered for the user (ZoomSetting). Above the panel the frame
     can show a notice (the standalone application's word on its audio device).
 */
 class EditorFrame : public juce::Component
@@ -44,12 +44,22 @@ public:
 
     void setSizeRequest (SizeRequest request) { sizeRequest = std::move (request); }
 
+    /** Chooses factory preset index for the format, telling its host of each value it changes. */
+    using PresetChoice = std::function<void (int index)>;
+
+    /** Offers the factory presets in the right-click menu, after the zooms; current gives the
+        one to tick (-1 for none). */
+    void setPresetChoice (PresetChoice choose, std::function<int()> current = {});
+
     /** Shows a notice in a strip above the panel; an empty text removes it. */
     void setNotice (const juce::String& text);
     const juce::String& getNotice() const noexcept { return notice; }
 
     /** The zooms as menu items, the current one ticked; choosing one zooms this frame. */
     juce::PopupMenu createZoomMenu();
+
+    /** The factory presets as menu items, where the format gives a way to choose them. */
+    juce::PopupMenu createPresetMenu();
 
     void paint (juce::Graphics& g) override;
     void resized() override;
@@ -67,6 +77,8 @@ private:
     int zoom;
     juce::String notice;
     SizeRequest sizeRequest;
+    PresetChoice presetChoice;
+    std::function<int()> currentPreset;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EditorFrame)
 };

@@ -18,6 +18,10 @@ VelkFormatEditor::VelkFormatEditor (VelkFormatProcessor& processor)
     setSize (frame->getWidth(), frame->getHeight());
     frame->setSizeRequest ([this] (int, int)
                            { return hostTookSize(); });
+    frame->setPresetChoice ([&processor] (int index)
+                            { processor.setCurrentProgram (index); },
+                            [&processor]
+                            { return processor.getCurrentProgram(); });
     startTimerHz (30);
 }
 

@@ -1,5 +1,6 @@
 #include "Lv2EditorBinding.h"
 
+#include "FactoryPresetTable.h"
 #include "FloatBits.h"
 #include "Lv2PluginBinding.h"
 #include "MyTestAudioProcessorEditor.h"
@@ -129,6 +130,8 @@ Lv2EditorBinding::Lv2EditorBinding (const lv2ports::Layout& portLayout, MyTestAu
         auto frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&processor, true), ZoomSetting(), hostScale);
         frame->setSizeRequest ([this] (int width, int height)
                                { return resize != nullptr && resize->ui_resize (resize->handle, width, height) == 0; });
+        frame->setPresetChoice ([this] (int index)
+                                { choosePreset (index); });
         return frame.release();
         },
         parentWindow);
@@ -187,6 +190,22 @@ void Lv2EditorBinding::portEvent (std::uint32_t port, std::uint32_t bufferSize, 
     if (velk::parameterInfo (index).isSwitch())
         value = (float) MyTestAudioProcessor::truncateToInt (value);
     knob->setValue (value, juce::dontSendNotification);
+}
+
+void Lv2EditorBinding::choosePreset (int index)
+{
+    if (write == nullptr || ! juce::isPositiveAndBelow (index, velk::numFactoryPresets))
+        return;
+    for (const int parameter : velk::presetWriteOrder)
+    {
+        const auto port = (std::uint32_t) layout.formatParameter (parameter);
+        const float value = velk::factoryPresets[index].values[parameter];
+        if (touch != nullptr)
+            touch->touch (touch->handle, port, true);
+        write (controller, port, sizeof (float), 0, &value);
+        if (touch != nullptr)
+            touch->touch (touch->handle, port, false);
+    }
 }
 
 void Lv2EditorBinding::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)

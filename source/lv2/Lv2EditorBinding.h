@@ -46,6 +46,10 @@ public:
     EditorFrame* getFrame() const noexcept { return dynamic_cast<EditorFrame*> (hosted->getEditor()); }
 
 private:
+    /** The host sets the ports to a factory preset's values, each inside a touch; the plug-in
+        applies them as a preset (Ratio Limit from 20:1), and the knobs follow the ports. */
+    void choosePreset (int index);
+
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override;

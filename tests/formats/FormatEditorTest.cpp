@@ -139,7 +139,7 @@ TEST (Vst3Editor, HostScaleAndUserZoomResizeTheView)
     XDestroyImage (pixels);
 
     // A right-click on the panel and "Zoom 150 %": the view asks the host for 2 x 150 %.
-    ASSERT_TRUE (chooseFromContextMenu (display, pluginWindow, 2 * 270, 2 * 300, 2, 4, pumpMessages,
+    ASSERT_TRUE (chooseFromContextMenu (display, pluginWindow, 2 * 270, 2 * 300, 2, 5, pumpMessages,
                                         [&]
                                         { return editor->getWidth() != 600; }));
     EXPECT_EQ (editor->getWidth(), 900);

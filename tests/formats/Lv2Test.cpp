@@ -416,6 +416,18 @@ TEST (Lv2, EditorOpensInTheHostWindowAndReachesTheHost)
             ui->port_event (handle, 4u + velk::ratioParameter, sizeof ratio, 0, &ratio);
             idleFor (handle, 50);
             EXPECT_TRUE (written.empty());
+
+            // A factory preset from the panel's menu: the editor writes all ten ports, Ratio last.
+            const auto allWritten = [&written]
+            { return written.size() >= (size_t) velk::numFormatParameters; };
+            ASSERT_TRUE (chooseFromContextMenu (
+                host.display, host.window, 270, 300, std::vector<std::pair<int, int>> { { 4, 5 }, { 5, 12 } },
+                [&] (int milliseconds)
+                { idleFor (handle, milliseconds); },
+                allWritten));
+            ASSERT_EQ (written.size(), (size_t) velk::numFormatParameters);
+            EXPECT_EQ (written.back(), std::pair (4u + velk::ratioParameter, velk::limitPosition));
+            written.clear();
         }
 
         ui->cleanup (handle);
@@ -520,7 +532,7 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     const auto window = (::Window) reinterpret_cast<uintptr_t> (widget);
     const auto asked = [&, count = state.sizesAsked.size()]
     { return state.sizesAsked.size() > count; };
-    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 2 * 270, 2 * 300, 1, 4, pump, asked));
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 2 * 270, 2 * 300, 1, 5, pump, asked));
     EXPECT_EQ (state.sizesAsked.back(), std::pair (750, 1500));
     EXPECT_EQ (sizeOf(), std::pair (750, 1500));
     EXPECT_EQ (storedZoom(), "zoom=125");
@@ -529,7 +541,7 @@ TEST (Lv2, EditorTakesTheHostScaleAndAsksForTheUserZoom)
     state.refuses = true;
     const auto askedAgain = [&, count = state.sizesAsked.size()]
     { return state.sizesAsked.size() > count; };
-    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 270 * 5 / 2, 300 * 5 / 2, 3, 4, pump, askedAgain));
+    ASSERT_TRUE (chooseFromContextMenu (host.display, window, 270 * 5 / 2, 300 * 5 / 2, 3, 5, pump, askedAgain));
     EXPECT_EQ (state.sizesAsked.back(), std::pair (1200, 2400));
     EXPECT_EQ (sizeOf(), std::pair (750, 1500));
     EXPECT_EQ (storedZoom(), "zoom=125");

@@ -149,11 +149,13 @@ inline std::set<::Window> menuWindows (Display* display)
     return menus;
 }
 
-/** A right-click at x, y of a window, then a click on item `item` of the `items` in the menu it
-    opens, made as a user makes them: the X server moves its pointer and presses its buttons (the
-    XTEST extension). pump (milliseconds) runs the editor's event loop meanwhile, until done()
-    or three seconds have passed. False when no menu opened or done() never came true. */
-inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int y, int item, int items,
+/** A right-click at x, y of a window, then a click on an item of the menu it opens, made as a
+    user makes them: the X server moves its pointer and presses its buttons (the XTEST
+    extension). path holds the item and the number of items of each menu on the way: all but the
+    last are submenus, which open as the pointer rests on them. pump (milliseconds) runs the
+    editor's event loop meanwhile, until done() or three seconds have passed. False when a menu
+    did not open or done() never came true. */
+inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int y, const std::vector<std::pair<int, int>>& path,
                                    const std::function<void (int)>& pump, const std::function<bool()>& done)
 {
     // A hand never rests quite still: the pointer keeps moving by a pixel, which also wakes an
@@ -169,7 +171,22 @@ inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int
         }
     };
 
-    const auto before = menuWindows (display);
+    auto known = menuWindows (display);
+    const auto nextMenu = [&]
+    {
+        for (int attempt = 0; attempt < 40; ++attempt)
+        {
+            pumpWhileMoving (50);
+            for (const auto candidate : menuWindows (display))
+                if (known.count (candidate) == 0)
+                {
+                    known.insert (candidate);
+                    return candidate;
+                }
+        }
+        return ::Window (0);
+    };
+
     int rootX = 0, rootY = 0;
     ::Window child = 0;
     XTranslateCoordinates (display, window, DefaultRootWindow (display), x, y, &rootX, &rootY, &child);
@@ -178,23 +195,18 @@ inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int
     XTestFakeButtonEvent (display, Button3, False, CurrentTime);
     XFlush (display);
 
-    ::Window menu = 0;
-    for (int attempt = 0; attempt < 40 && menu == 0; ++attempt)
+    for (const auto& [item, items] : path)
     {
-        pumpWhileMoving (50);
-        for (const auto candidate : menuWindows (display))
-            if (before.count (candidate) == 0)
-                menu = candidate;
+        const auto menu = nextMenu();
+        if (menu == 0)
+            return false;
+        // A release within the menu's first moments is not a choice: the pointer waits over the item.
+        XWindowAttributes attributes {};
+        XGetWindowAttributes (display, menu, &attributes);
+        XTestFakeMotionEvent (display, -1, attributes.x + attributes.width / 2,
+                              attributes.y + attributes.height * (2 * item + 1) / (2 * items), CurrentTime);
+        pumpWhileMoving (400);
     }
-    if (menu == 0)
-        return false;
-
-    // A release within the menu's first moments is not a choice: the pointer waits over the item.
-    XWindowAttributes attributes {};
-    XGetWindowAttributes (display, menu, &attributes);
-    XTestFakeMotionEvent (display, -1, attributes.x + attributes.width / 2, attributes.y + attributes.height * (2 * item + 1) / (2 * items),
-                          CurrentTime);
-    pumpWhileMoving (400);
     XTestFakeButtonEvent (display, Button1, True, CurrentTime);
     pumpWhileMoving (100);
     XTestFakeButtonEvent (display, Button1, False, CurrentTime);
@@ -205,6 +217,12 @@ inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int
             return true;
     }
     return false;
+}
+
+inline bool chooseFromContextMenu (Display* display, ::Window window, int x, int y, int item, int items,
+                                   const std::function<void (int)>& pump, const std::function<bool()>& done)
+{
+    return chooseFromContextMenu (display, window, x, y, { { item, items } }, pump, done);
 }
 
 /** The host's one window and X connection, kept for the whole run as a host keeps its own. */
