@@ -10,7 +10,7 @@ fi
 
 # iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with. ladspa-sdk: for
 # building the plug-in validator (tools/run-pluginval.sh). qtractor: its plug-in scanner checks
-# that a CLAP host lists VELK.clap.
+# that a CLAP host lists VELK.clap. zam-plugins: the CLAP peer velk_clap_bench compares with.
 packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
@@ -27,6 +27,7 @@ packages=(
     iem-plugin-suite-vst
     ladspa-sdk
     qtractor
+    zam-plugins
 )
 
 missing=()
