@@ -7,6 +7,9 @@
 #include "HostedEditor.h"
 #include "ParameterText.h"
 #include "VelkVersion.h"
+#include "WrappedState.h"
+
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <cmath>
 #include <cstdio>
@@ -50,15 +53,16 @@ bool sameText (const char* a, const char* b)
     return a != nullptr && b != nullptr && std::strcmp (a, b) == 0;
 }
 
-/** A CLAP event header for an event the plug-in sends. */
-clap_event_header headerFor (std::uint32_t size, std::uint16_t type, std::uint32_t time)
+/** A CLAP event header for an event the plug-in sends: the user's moves are live, the meters
+    are not to be recorded. */
+clap_event_header headerFor (std::uint32_t size, std::uint16_t type, std::uint32_t time, std::uint32_t flags = CLAP_EVENT_IS_LIVE)
 {
-    return { size, time, CLAP_CORE_EVENT_SPACE_ID, type, CLAP_EVENT_IS_LIVE };
+    return { size, time, CLAP_CORE_EVENT_SPACE_ID, type, flags };
 }
 
-bool pushValue (const clap_output_events* out, clap_id id, double value, std::uint32_t time)
+bool pushValue (const clap_output_events* out, clap_id id, double value, std::uint32_t time, std::uint32_t flags = CLAP_EVENT_IS_LIVE)
 {
-    const clap_event_param_value event { headerFor (sizeof (clap_event_param_value), CLAP_EVENT_PARAM_VALUE, time), id, nullptr, -1, -1, -1, -1, value };
+    const clap_event_param_value event { headerFor (sizeof (clap_event_param_value), CLAP_EVENT_PARAM_VALUE, time, flags), id, nullptr, -1, -1, -1, -1, value };
     return out->try_push (out, &event.header);
 }
 } // namespace
@@ -69,10 +73,37 @@ struct ClapCalls
 {
     static ClapPluginBinding& of (const clap_plugin* plugin) { return *static_cast<ClapPluginBinding*> (plugin->plugin_data); }
 
+    /** Nothing the framework or the library throws crosses into the host: a failure is the
+        call's own failure value. */
+    template <typename Result, typename Call>
+    static Result guarded (Result failure, Call&& call) noexcept
+    {
+        try
+        {
+            return call();
+        }
+        catch (...)
+        {
+            return failure;
+        }
+    }
+
+    template <typename Call>
+    static void guarded (Call&& call) noexcept
+    {
+        try
+        {
+            call();
+        }
+        catch (...)
+        {
+        }
+    }
+
     // clang-format off
     static bool init (const clap_plugin* p)                                      { return of (p).init(); }
-    static void destroy (const clap_plugin* p)                                   { delete &of (p); }
-    static bool activate (const clap_plugin* p, double rate, std::uint32_t, std::uint32_t maxFrames) { return of (p).activate (rate, maxFrames); }
+    static void destroy (const clap_plugin* p)                                   { guarded ([&] { delete &of (p); }); }
+    static bool activate (const clap_plugin* p, double rate, std::uint32_t, std::uint32_t maxFrames) { return guarded (false, [&] { return of (p).activate (rate, maxFrames); }); }
     static void deactivate (const clap_plugin* p)                                { of (p).core.getProcessor().releaseResources(); }
     static bool startProcessing (const clap_plugin*)                             { return true; }
     static void stopProcessing (const clap_plugin*)                              {}
@@ -84,8 +115,8 @@ struct ClapCalls
     static std::uint32_t paramsCount (const clap_plugin*)                        { return (std::uint32_t) std::size (parameterIds); }
     static bool paramInfo (const clap_plugin* p, std::uint32_t i, clap_param_info* info) { return info != nullptr && of (p).getParamInfo (i, *info); }
     static bool paramValue (const clap_plugin* p, clap_id id, double* value)     { return value != nullptr && of (p).getParamValue (id, *value); }
-    static bool valueToText (const clap_plugin* p, clap_id id, double value, char* text, std::uint32_t capacity) { return of (p).valueToText (id, value, text, capacity); }
-    static bool textToValue (const clap_plugin* p, clap_id id, const char* text, double* value) { return text != nullptr && value != nullptr && of (p).textToValue (id, text, *value); }
+    static bool valueToText (const clap_plugin* p, clap_id id, double value, char* text, std::uint32_t capacity) { return guarded (false, [&] { return of (p).valueToText (id, value, text, capacity); }); }
+    static bool textToValue (const clap_plugin* p, clap_id id, const char* text, double* value) { return text != nullptr && value != nullptr && guarded (false, [&] { return of (p).textToValue (id, text, *value); }); }
     static void flush (const clap_plugin* p, const clap_input_events* in, const clap_output_events* out)
     {
         auto& binding = of (p);
@@ -111,8 +142,8 @@ struct ClapCalls
         return true;
     }
 
-    static bool saveState (const clap_plugin* p, const clap_ostream* stream)     { return stream != nullptr && of (p).saveState (*stream); }
-    static bool loadState (const clap_plugin* p, const clap_istream* stream)     { return stream != nullptr && of (p).loadState (*stream); }
+    static bool saveState (const clap_plugin* p, const clap_ostream* stream)     { return stream != nullptr && guarded (false, [&] { return of (p).saveState (*stream); }); }
+    static bool loadState (const clap_plugin* p, const clap_istream* stream)     { return stream != nullptr && guarded (false, [&] { return of (p).loadState (*stream); }); }
 
     static std::uint32_t noLatency (const clap_plugin*)                          { return 0; }
 
@@ -124,7 +155,7 @@ struct ClapCalls
         return true;
     }
     static bool guiCreate (const clap_plugin* p, const char* api, bool floating) { return isApiSupported (p, api, floating) && of (p).createEditor(); }
-    static void guiDestroy (const clap_plugin* p)                                { of (p).destroyEditor(); }
+    static void guiDestroy (const clap_plugin* p)                                { guarded ([&] { of (p).destroyEditor(); }); }
     static bool setScale (const clap_plugin* p, double scale)
     {
         if (! std::isfinite (scale) || scale <= 0.0 || of (p).editor != nullptr)
@@ -132,7 +163,7 @@ struct ClapCalls
         of (p).hostScale = scale;
         return true;
     }
-    static bool getSize (const clap_plugin* p, std::uint32_t* w, std::uint32_t* h) { return w != nullptr && h != nullptr && of (p).getEditorSize (*w, *h); }
+    static bool getSize (const clap_plugin* p, std::uint32_t* w, std::uint32_t* h) { return w != nullptr && h != nullptr && guarded (false, [&] { return of (p).getEditorSize (*w, *h); }); }
     static bool canResize (const clap_plugin*)                                   { return false; }
     static bool resizeHints (const clap_plugin*, clap_gui_resize_hints*)         { return false; }
     static bool adjustSize (const clap_plugin*, std::uint32_t*, std::uint32_t*)  { return false; }
@@ -141,14 +172,14 @@ struct ClapCalls
         std::uint32_t width = 0, height = 0;
         return of (p).getEditorSize (width, height) && width == w && height == h;
     }
-    static bool setParent (const clap_plugin* p, const clap_window* window)      { return window != nullptr && sameText (window->api, CLAP_WINDOW_API_X11) && of (p).setParent (*window); }
+    static bool setParent (const clap_plugin* p, const clap_window* window)      { return window != nullptr && sameText (window->api, CLAP_WINDOW_API_X11) && guarded (false, [&] { return of (p).setParent (*window); }); }
     static bool setTransient (const clap_plugin*, const clap_window*)            { return false; }
     static void suggestTitle (const clap_plugin*, const char*)                   {}
-    static bool show (const clap_plugin* p)                                      { return of (p).editor != nullptr; }
-    static bool hide (const clap_plugin* p)                                      { return of (p).editor != nullptr; }
+    static bool show (const clap_plugin* p)                                      { return of (p).showEditor (true); }
+    static bool hide (const clap_plugin* p)                                      { return of (p).showEditor (false); }
 
-    static void onTimer (const clap_plugin* p, clap_id)                          { of (p).idleEditor(); }
-    static void onFd (const clap_plugin* p, int, clap_posix_fd_flags)            { of (p).idleEditor(); }
+    static void onTimer (const clap_plugin* p, clap_id)                          { guarded ([&] { of (p).idleEditor(); }); }
+    static void onFd (const clap_plugin* p, int, clap_posix_fd_flags)            { guarded ([&] { of (p).idleEditor(); }); }
     // clang-format on
 
     static constexpr clap_plugin_params params { paramsCount, paramInfo, paramValue, valueToText, textToValue, flush };
@@ -204,8 +235,9 @@ ClapPluginBinding::ClapPluginBinding (const clap_host* clapHost, const clap_plug
 
 ClapPluginBinding::~ClapPluginBinding()
 {
-    destroyEditor();
+    // Nothing reaches the host from inside its destroy call.
     core.getProcessor().removeListener (this);
+    destroyEditor();
 }
 
 bool ClapPluginBinding::init()
@@ -262,19 +294,21 @@ clap_process_status ClapPluginBinding::process (const clap_process& p)
     // Split at each parameter event, so that it applies at its sample.
     const std::uint32_t numEvents = p.in_events != nullptr ? p.in_events->size (p.in_events) : 0;
     std::uint32_t position = 0, next = 0;
+    // An event timed past the block applies at its last sample; one out of order, at once.
+    const auto timeOf = [&p, numFrames] (std::uint32_t index)
+    {
+        const auto* event = p.in_events->get (p.in_events, index);
+        return event != nullptr ? std::min (event->time, numFrames > 0 ? numFrames - 1 : 0) : 0;
+    };
     for (;;)
     {
-        while (next < numEvents)
+        while (next < numEvents && timeOf (next) <= position)
         {
-            const auto* event = p.in_events->get (p.in_events, next);
-            if (event != nullptr && event->time > position && event->time < numFrames)
-                break;
-            if (event != nullptr)
+            if (const auto* event = p.in_events->get (p.in_events, next))
                 applyEvent (*event);
             ++next;
         }
-        const auto* upcoming = next < numEvents ? p.in_events->get (p.in_events, next) : nullptr;
-        const std::uint32_t end = upcoming != nullptr ? std::min (upcoming->time, numFrames) : numFrames;
+        const std::uint32_t end = next < numEvents ? timeOf (next) : numFrames;
         if (end <= position)
         {
             if (next >= numEvents)
@@ -323,31 +357,29 @@ void ClapPluginBinding::applyEvent (const clap_event_header& event)
 
 void ClapPluginBinding::sendEditorMoves (const clap_output_events* out)
 {
-    const auto scope = editorMoveFifo.read (editorMoveFifo.getNumReady());
-    for (const auto& [start, size] : { std::pair { scope.startIndex1, scope.blockSize1 }, std::pair { scope.startIndex2, scope.blockSize2 } })
+    for (clap_id id = 0; id < (clap_id) velk::numFormatParameters; ++id)
     {
-        for (int i = start; i < start + size; ++i)
+        const auto pending = pendingMoves[id].exchange (0, std::memory_order_acq_rel);
+        const auto gesture = [out, id] (std::uint16_t type)
         {
-            const auto& move = editorMoves[(size_t) i];
-            if (move.type == CLAP_EVENT_PARAM_VALUE)
-            {
-                pushValue (out, move.id, move.value, 0);
-            }
-            else
-            {
-                const clap_event_param_gesture gesture { headerFor (sizeof (clap_event_param_gesture), move.type, 0), move.id };
-                out->try_push (out, &gesture.header);
-            }
-        }
+            const clap_event_param_gesture event { headerFor (sizeof (clap_event_param_gesture), type, 0), id };
+            out->try_push (out, &event.header);
+        };
+        if ((pending & beginPending) != 0)
+            gesture (CLAP_EVENT_PARAM_GESTURE_BEGIN);
+        if ((pending & valuePending) != 0)
+            pushValue (out, id, movedValues[id].load (std::memory_order_relaxed), 0);
+        if ((pending & endPending) != 0)
+            gesture (CLAP_EVENT_PARAM_GESTURE_END);
     }
 }
 
 void ClapPluginBinding::sendMeters (const clap_output_events* out, std::uint32_t numFrames)
 {
     const float reduction = reductionDb.load (std::memory_order_relaxed), clip = clipLit.load (std::memory_order_relaxed);
-    if (reduction != sentReductionDb && pushValue (out, reductionId, reduction, numFrames - 1))
+    if (reduction != sentReductionDb && pushValue (out, reductionId, reduction, numFrames - 1, CLAP_EVENT_DONT_RECORD))
         sentReductionDb = reduction;
-    if (clip != sentClip && pushValue (out, clipId, clip, numFrames - 1))
+    if (clip != sentClip && pushValue (out, clipId, clip, numFrames - 1, CLAP_EVENT_DONT_RECORD))
         sentClip = clip;
 }
 
@@ -474,7 +506,8 @@ bool ClapPluginBinding::loadState (const clap_istream& stream)
             break;
         state.append (buffer, (size_t) read);
     }
-    if (! core.setState (state.getData(), (int) state.getSize()))
+    // Bytes that are no saved state (a stream cut short, another plug-in's) change nothing.
+    if (wrappedstate::wholeTextLength (state.getData(), (int) state.getSize()) < 0 || ! core.setState (state.getData(), (int) state.getSize()))
         return false;
     if (hostParams != nullptr && hostParams->rescan != nullptr)
         hostParams->rescan (host, CLAP_PARAM_RESCAN_VALUES);
@@ -500,7 +533,8 @@ bool ClapPluginBinding::setParent (const clap_window& window)
         {
         auto frame = std::make_unique<EditorFrame> (std::make_unique<MyTestAudioProcessorEditor> (&processor, true), ZoomSetting(), (float) hostScale);
         frame->setSizeRequest ([this] (int width, int height)
-                               { return hostGui != nullptr && hostGui->request_resize (host, (std::uint32_t) width, (std::uint32_t) height); });
+                               { return hostGui != nullptr && hostGui->request_resize != nullptr
+                                     && hostGui->request_resize (host, (std::uint32_t) width, (std::uint32_t) height); });
         frame->setPresetChoice ([this] (int index)
                                 { choosePreset (index); },
                                 [this]
@@ -519,12 +553,13 @@ bool ClapPluginBinding::setParent (const clap_window& window)
     if (hostTimer != nullptr && hostTimer->register_timer (host, 16, &timerId))
         return true;
     timerId = CLAP_INVALID_ID;
-    auto* display = juce::XWindowSystem::getInstance()->getDisplay();
-    if (hostFd != nullptr && display != nullptr && hostFd->register_fd (host, ConnectionNumber (display), CLAP_POSIX_FD_READ))
-    {
-        eventFd = ConnectionNumber (display);
+
+    // Else the host watches the framework's descriptors: the X connection and its message queue.
+    for (const int fd : juce::LinuxEventLoopInternal::getRegisteredFds())
+        if (hostFd != nullptr && hostFd->register_fd (host, fd, CLAP_POSIX_FD_READ))
+            eventFds.push_back (fd);
+    if (! eventFds.empty())
         return true;
-    }
     editor = nullptr;
     return false;
 }
@@ -550,12 +585,20 @@ void ClapPluginBinding::destroyEditor()
 {
     if (timerId != CLAP_INVALID_ID && hostTimer != nullptr)
         hostTimer->unregister_timer (host, timerId);
-    if (eventFd >= 0 && hostFd != nullptr)
-        hostFd->unregister_fd (host, eventFd);
+    for (const int fd : eventFds)
+        hostFd->unregister_fd (host, fd);
     timerId = CLAP_INVALID_ID;
-    eventFd = -1;
+    eventFds.clear();
     editor = nullptr;
     editorCreated = false;
+}
+
+bool ClapPluginBinding::showEditor (bool visible)
+{
+    if (editor == nullptr || editor->getEditor() == nullptr)
+        return false;
+    editor->getEditor()->setVisible (visible);
+    return true;
 }
 
 void ClapPluginBinding::idleEditor()
@@ -598,9 +641,11 @@ void ClapPluginBinding::queueEditorMove (std::uint16_t type, int index, float va
 {
     if (index < 0 || index >= velk::numFormatParameters)
         return;
-    const auto scope = editorMoveFifo.write (1);
-    if (scope.blockSize1 > 0)
-        editorMoves[(size_t) scope.startIndex1] = { type, (clap_id) index, value };
+    if (type == CLAP_EVENT_PARAM_VALUE)
+        movedValues[(size_t) index].store (value, std::memory_order_relaxed);
+    const auto bit = type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? beginPending : type == CLAP_EVENT_PARAM_VALUE ? valuePending
+                                                                                                            : endPending;
+    pendingMoves[(size_t) index].fetch_or (bit, std::memory_order_acq_rel);
     if (hostParams != nullptr && hostParams->request_flush != nullptr)
         hostParams->request_flush (host);
 }

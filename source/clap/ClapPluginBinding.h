@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class EditorFrame;
 class HostedEditor;
@@ -68,6 +69,7 @@ private:
     bool setParent (const clap::clap_window& window);
     bool getEditorSize (std::uint32_t& width, std::uint32_t& height) const;
     void destroyEditor();
+    bool showEditor (bool visible);
     void idleEditor();
 
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue) override;
@@ -92,15 +94,12 @@ private:
     std::atomic<float> reductionDb { 0.0f }, clipLit { 0.0f };
     float sentReductionDb = -1.0f, sentClip = -1.0f;
 
-    // The editor's moves, from the message thread to the next process or flush call.
-    struct EditorMove
-    {
-        std::uint16_t type;
-        clap::clap_id id;
-        float value;
-    };
-    juce::AbstractFifo editorMoveFifo { 256 };
-    std::array<EditorMove, 256> editorMoves {};
+    // The editor's moves, from the message thread to the next process or flush call: per value,
+    // the gesture's begin, the latest value and the end still to send (bits), merged so that
+    // nothing is lost however long the host takes to ask.
+    static constexpr std::uint32_t beginPending = 1, valuePending = 2, endPending = 4;
+    std::array<std::atomic<std::uint32_t>, velk::numFormatParameters> pendingMoves {};
+    std::array<std::atomic<float>, velk::numFormatParameters> movedValues {};
 
     // The editor, between gui create and destroy.
     bool editorCreated = false;
@@ -108,7 +107,7 @@ private:
     std::unique_ptr<HostedEditor> editor;
     std::array<float, velk::numParameters> shownValues {};
     clap::clap_id timerId = clap::CLAP_INVALID_ID;
-    int eventFd = -1;
+    std::vector<int> eventFds;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ClapPluginBinding)
 };

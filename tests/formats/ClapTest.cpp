@@ -61,6 +61,20 @@ Channels run (ClapHost& plugin, const Channels& input, const Channels* key = nul
                CLAP_PROCESS_CONTINUE);
     return output;
 }
+/** One block with the key port in the list but no buffers in it. */
+Channels runWithNullKey (ClapHost& plugin, const Channels& input, const std::vector<ClapHost::Event>& events)
+{
+    Channels output (input.size(), std::vector<float> (input[0].size()));
+    std::vector<const float*> in;
+    std::vector<float*> out;
+    for (size_t c = 0; c < input.size(); ++c)
+    {
+        in.push_back (input[c].data());
+        out.push_back (output[c].data());
+    }
+    plugin.process (in.data(), out.data(), (std::uint32_t) input.size(), nullptr, 2, (std::uint32_t) input[0].size(), events);
+    return output;
+}
 } // namespace
 
 TEST (Clap, DescriptorsPortsAndParameters)
@@ -134,7 +148,8 @@ TEST (Clap, SwitchesKeyAndMidBlockEventsRenderAsTheEngine)
     {
         noKey,
         keyGiven,
-        keyPortEmpty
+        keyPortEmpty,
+        keyBuffersNull
     };
     std::vector<std::pair<std::vector<std::pair<int, float>>, KeyUse>> cases;
     for (const auto& info : velk::parameterTable)
@@ -143,6 +158,7 @@ TEST (Clap, SwitchesKeyAndMidBlockEventsRenderAsTheEngine)
     const std::vector<std::pair<int, float>> compressing = { { velk::ratioParameter, 3.0f }, { velk::inputParameter, 0.7f }, { velk::attackParameter, 0.5f }, { velk::releaseParameter, 0.2f }, { velk::sidechainParameter, 1.0f } };
     cases.push_back ({ compressing, keyGiven });
     cases.push_back ({ compressing, keyPortEmpty });
+    cases.push_back ({ compressing, keyBuffersNull });
 
     for (std::uint32_t channels : { 2u, 1u })
         for (size_t number = 0; number < cases.size(); ++number)
@@ -173,12 +189,14 @@ TEST (Clap, SwitchesKeyAndMidBlockEventsRenderAsTheEngine)
                 const auto keySignal = noise (keyNoise, channels, 0.9f);
                 if (block == 2)
                     events.push_back ({ 300, CLAP_EVENT_PARAM_VALUE, velk::outputParameter, 0.8 });
-                const auto output = run (plugin, input, key == keyGiven ? &keySignal : nullptr, events);
+                // Without buffers: the key port left out of the list, or in it with none.
+                const auto output = key == keyBuffersNull ? runWithNullKey (plugin, input, events)
+                                                          : run (plugin, input, key == keyGiven ? &keySignal : nullptr, events);
 
                 Channels expected = input;
                 const Channels silence (channels, std::vector<float> (blockSize));
-                const auto* heard = key == keyGiven ? &keySignal : key == keyPortEmpty ? &silence
-                                                                                       : nullptr;
+                const auto* heard = key == keyGiven ? &keySignal : key != noKey ? &silence
+                                                                                : nullptr;
                 if (block == 2)
                 {
                     Channels first (channels), second (channels), keyFirst (channels), keySecond (channels);
@@ -234,12 +252,19 @@ TEST (Clap, StateThroughShortStreamsAndBadValues)
     ASSERT_TRUE (first.saveState (saved, 7));
     ASSERT_GT (saved.size(), 100u);
     EXPECT_FALSE (second.loadState (saved, 5, 40));
+    EXPECT_FALSE (second.loadState (std::vector<char> (saved.begin(), saved.begin() + 60)));
+    EXPECT_FALSE (second.loadState (std::vector<char> (300, 'x')));
     EXPECT_EQ (second.value (velk::inputParameter), 0.5);
     ASSERT_TRUE (second.loadState (saved, 5));
     ASSERT_TRUE (second.saveState (again));
     EXPECT_EQ (again, saved);
     EXPECT_EQ (second.value (velk::sidechainParameter), 1.0);
     EXPECT_EQ (second.value (velk::gcParameter), 0.25);
+
+    // With no audio running, the host's values arrive through flush; repeats change nothing.
+    second.flush ({ { 0, CLAP_EVENT_PARAM_VALUE, velk::releaseParameter, 0.75 }, { 0, CLAP_EVENT_PARAM_VALUE, velk::releaseParameter, 0.75 }, { 0, CLAP_EVENT_PARAM_VALUE, 10, 1.0 } });
+    EXPECT_EQ (second.value (velk::releaseParameter), 0.75);
+    EXPECT_EQ (second.value (10), 1.0);
 
     // Values that are no numbers, or far out of range, recover as in the VST 2.4 module.
     const float values[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),

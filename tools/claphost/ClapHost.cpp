@@ -159,8 +159,9 @@ void ClapHost::deactivate()
     active = false;
 }
 
-std::int32_t ClapHost::process (const float* const* inputs, float* const* outputs, std::uint32_t channels, const float* const* keys,
-                                std::uint32_t keyChannels, std::uint32_t numFrames, const std::vector<Event>& events)
+namespace
+{
+InputList inputsFor (const std::vector<ClapHost::Event>& events)
 {
     InputList in;
     for (const auto& event : events)
@@ -172,6 +173,15 @@ std::int32_t ClapHost::process (const float* const* inputs, float* const* output
                                -1,
                                -1,
                                event.value });
+    return in;
+}
+} // namespace
+
+std::int32_t ClapHost::process (const float* const* inputs, float* const* outputs, std::uint32_t channels, const float* const* keys,
+                                std::uint32_t keyChannels, std::uint32_t numFrames, const std::vector<Event>& events)
+{
+    auto in = inputsFor (events);
+    in.list.ctx = &in;
     OutputList out { sent };
 
     clap_audio_buffer audioIn[2] = { { const_cast<float**> (inputs), nullptr, channels, 0, 0 },
@@ -179,6 +189,14 @@ std::int32_t ClapHost::process (const float* const* inputs, float* const* output
     clap_audio_buffer audioOut { const_cast<float**> (outputs), nullptr, channels, 0, 0 };
     const clap_process process { -1, numFrames, nullptr, audioIn, &audioOut, keyChannels > 0 ? 2u : 1u, 1, &in.list, &out.list };
     return instance->process (instance, &process);
+}
+
+void ClapHost::flush (const std::vector<Event>& events)
+{
+    auto in = inputsFor (events);
+    in.list.ctx = &in;
+    OutputList out { sent };
+    extension<clap_plugin_params> (CLAP_EXT_PARAMS)->flush (instance, &in.list, &out.list);
 }
 
 std::vector<ClapHost::Event> ClapHost::takeSentEvents()

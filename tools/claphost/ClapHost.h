@@ -53,6 +53,9 @@ public:
                           std::uint32_t keyChannels, std::uint32_t numFrames, const std::vector<Event>& events = {});
     std::vector<Event> takeSentEvents();
 
+    /** The host's parameter values with no audio (params flush), keeping the plug-in's events. */
+    void flush (const std::vector<Event>& events);
+
     double value (clap::clap_id id) const;
 
     /** The state, moved at most bytesPerCall at a time; an error after failAfter bytes. */
