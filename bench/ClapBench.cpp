@@ -39,7 +39,7 @@ class TimedClap
 {
 public:
     TimedClap (const char* path, std::uint32_t keyChannels, const std::vector<ClapHost::Event>& setting)
-        : host (path, 0, false), keys (keyChannels), events (setting)
+        : host (path, 0, ClapHost::EventLoop::none), keys (keyChannels), events (setting)
     {
         if (! host.activate (sampleRate, blockSize))
             throw std::runtime_error (std::string (path) + " did not activate");

@@ -287,7 +287,7 @@ TEST (Clap, StateThroughShortStreamsAndBadValues)
     }
 }
 
-TEST (Clap, EditorOpensWithTheHostsTimerAndNotWithout)
+TEST (Clap, EditorOpensWithTheHostsTimerOrDescriptorsAndNotWithout)
 {
     ASSERT_NE (std::getenv ("DISPLAY"), nullptr) << "the editor tests need an X server (Xvfb)";
     auto& host = hostWindow();
@@ -295,7 +295,7 @@ TEST (Clap, EditorOpensWithTheHostsTimerAndNotWithout)
 
     // A host that offers neither timers nor a watch on the X connection gets no editor.
     {
-        ClapHost plugin (library, 0, false);
+        ClapHost plugin (library, 0, ClapHost::EventLoop::none);
         const auto* gui = plugin.extension<clap_plugin_gui> (CLAP_EXT_GUI);
         ASSERT_NE (gui, nullptr);
         EXPECT_TRUE (gui->is_api_supported (&plugin.plugin(), CLAP_WINDOW_API_X11, false));
@@ -364,6 +364,25 @@ TEST (Clap, EditorOpensWithTheHostsTimerAndNotWithout)
         EXPECT_EQ (plugin.numTimers(), 0u);
         EXPECT_EQ (host.numChildren(), 0) << round;
     }
+
+    // A host that watches descriptors instead: the framework's own (the X connection and its
+    // message queue), each given back on close.
+    ClapHost watched (library, 0, ClapHost::EventLoop::fileDescriptors);
+    const auto* watchedGui = watched.extension<clap_plugin_gui> (CLAP_EXT_GUI);
+    ASSERT_TRUE (watchedGui->create (&watched.plugin(), CLAP_WINDOW_API_X11, false));
+    clap_window window { CLAP_WINDOW_API_X11, {} };
+    window.x11 = host.window;
+    ASSERT_TRUE (watchedGui->set_parent (&watched.plugin(), &window));
+    EXPECT_GE (watched.numDescriptors(), 2u);
+    for (int tick = 0; tick < 20; ++tick)
+    {
+        watched.fireDescriptors();
+        std::this_thread::sleep_for (std::chrono::milliseconds (15));
+    }
+    EXPECT_EQ (host.numChildren(), 1);
+    watchedGui->destroy (&watched.plugin());
+    EXPECT_EQ (watched.numDescriptors(), 0u);
+    EXPECT_EQ (host.numChildren(), 0);
 }
 
 TEST (Clap, HostScannerListsBothPlugins)

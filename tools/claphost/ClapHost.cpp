@@ -75,7 +75,7 @@ struct Stream
 };
 } // namespace
 
-ClapHost::ClapHost (const std::string& libraryPath, std::uint32_t pluginIndex, bool timersOffered) : offersTimers (timersOffered)
+ClapHost::ClapHost (const std::string& libraryPath, std::uint32_t pluginIndex, EventLoop loop) : eventLoop (loop)
 {
     auto* library = dlopen (libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr)
@@ -134,13 +134,31 @@ const void* ClapHost::hostExtension (const clap_host* h, const char* id)
         timers.erase (found);
         return true;
     } };
+    static constexpr clap_host_posix_fd_support fd { [] (const clap_host* hh, int descriptor, clap_posix_fd_flags)
+                                                     {
+        of (hh).descriptors.push_back (descriptor);
+        return true;
+                                                    },
+                                                     [] (const clap_host*, int, clap_posix_fd_flags)
+                                                     { return true; },
+                                                     [] (const clap_host* hh, int descriptor)
+                                                     {
+        auto& descriptors = of (hh).descriptors;
+        const auto found = std::find (descriptors.begin(), descriptors.end(), descriptor);
+        if (found == descriptors.end())
+            return false;
+        descriptors.erase (found);
+        return true;
+    } };
     const std::string_view wanted (id != nullptr ? id : "");
     if (wanted == CLAP_EXT_PARAMS)
         return &params;
     if (wanted == CLAP_EXT_GUI)
         return &gui;
-    if (wanted == CLAP_EXT_TIMER_SUPPORT && of (h).offersTimers)
+    if (wanted == CLAP_EXT_TIMER_SUPPORT && of (h).eventLoop == EventLoop::timers)
         return &timer;
+    if (wanted == CLAP_EXT_POSIX_FD_SUPPORT && of (h).eventLoop == EventLoop::fileDescriptors)
+        return &fd;
     return nullptr;
 }
 
@@ -234,4 +252,11 @@ void ClapHost::fireTimers()
     const auto* timer = extension<clap_plugin_timer_support> (CLAP_EXT_TIMER_SUPPORT);
     for (const auto id : std::vector<clap_id> (timers))
         timer->on_timer (instance, id);
+}
+
+void ClapHost::fireDescriptors()
+{
+    const auto* watch = extension<clap_plugin_posix_fd_support> (CLAP_EXT_POSIX_FD_SUPPORT);
+    for (const int descriptor : std::vector<int> (descriptors))
+        watch->on_fd (instance, descriptor, CLAP_POSIX_FD_READ);
 }

@@ -12,13 +12,22 @@
     library with dlopen (it stays loaded, as in a host), calls its entry and factory, creates and
     initialises one plug-in, and drives it: activation, process calls with parameter events and
     the key port, the state through streams that move at most a given number of bytes per call,
-    and the editor's timers. It offers the plug-in the params, gui and timer-support extensions
-    (the timers only where asked). Failures to load or create throw std::runtime_error.
+    and the editor's event loop. It offers the plug-in the params and gui extensions, and for the
+    editor's event loop timer support, or file-descriptor support, or neither. Failures to load
+    or create throw std::runtime_error.
 */
 class ClapHost
 {
 public:
-    ClapHost (const std::string& libraryPath, std::uint32_t pluginIndex, bool offersTimers = true);
+    /** What the host offers to drive the editor's event loop. */
+    enum class EventLoop
+    {
+        timers,
+        fileDescriptors,
+        none
+    };
+
+    ClapHost (const std::string& libraryPath, std::uint32_t pluginIndex, EventLoop eventLoop = EventLoop::timers);
     ~ClapHost();
 
     ClapHost (const ClapHost&) = delete;
@@ -63,9 +72,12 @@ public:
     bool loadState (const std::vector<char>& state, std::size_t bytesPerCall = std::numeric_limits<std::size_t>::max(),
                     std::size_t failAfter = std::numeric_limits<std::size_t>::max());
 
-    /** The timers the plug-in has registered; fire calls each once. */
+    /** The timers or descriptors the plug-in has registered; fire calls each once (a descriptor
+        as ready to read). */
     std::size_t numTimers() const noexcept { return timers.size(); }
+    std::size_t numDescriptors() const noexcept { return descriptors.size(); }
     void fireTimers();
+    void fireDescriptors();
     std::vector<std::pair<std::uint32_t, std::uint32_t>> resizesAsked;
 
 private:
@@ -75,9 +87,10 @@ private:
     clap::clap_host host {};
     const clap::clap_plugin_entry* entry = nullptr;
     const clap::clap_plugin* instance = nullptr;
-    const bool offersTimers;
+    const EventLoop eventLoop;
     bool active = false;
     std::vector<clap::clap_id> timers;
+    std::vector<int> descriptors;
     clap::clap_id nextTimer = 0;
     std::vector<Event> sent;
 };
