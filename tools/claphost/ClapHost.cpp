@@ -48,6 +48,17 @@ struct OutputList
     }
 };
 
+/** Removes a registered timer or descriptor; false when it was not registered. */
+template <typename Value>
+bool eraseOne (std::vector<Value>& values, Value value)
+{
+    const auto found = std::find (values.begin(), values.end(), value);
+    if (found == values.end())
+        return false;
+    values.erase (found);
+    return true;
+}
+
 /** Bytes moved through a stream at most perCall at a time, with an error after failAfter. */
 struct Stream
 {
@@ -126,14 +137,7 @@ const void* ClapHost::hostExtension (const clap_host* h, const char* id)
         return true;
                                                     },
                                                      [] (const clap_host* hh, clap_id timerId)
-                                                     {
-        auto& timers = of (hh).timers;
-        const auto found = std::find (timers.begin(), timers.end(), timerId);
-        if (found == timers.end())
-            return false;
-        timers.erase (found);
-        return true;
-    } };
+                                                     { return eraseOne (of (hh).timers, timerId); } };
     static constexpr clap_host_posix_fd_support fd { [] (const clap_host* hh, int descriptor, clap_posix_fd_flags)
                                                      {
         of (hh).descriptors.push_back (descriptor);
@@ -142,14 +146,7 @@ const void* ClapHost::hostExtension (const clap_host* h, const char* id)
                                                      [] (const clap_host*, int, clap_posix_fd_flags)
                                                      { return true; },
                                                      [] (const clap_host* hh, int descriptor)
-                                                     {
-        auto& descriptors = of (hh).descriptors;
-        const auto found = std::find (descriptors.begin(), descriptors.end(), descriptor);
-        if (found == descriptors.end())
-            return false;
-        descriptors.erase (found);
-        return true;
-    } };
+                                                     { return eraseOne (of (hh).descriptors, descriptor); } };
     const std::string_view wanted (id != nullptr ? id : "");
     if (wanted == CLAP_EXT_PARAMS)
         return &params;
