@@ -10,7 +10,8 @@ fi
 
 # iem-plugin-suite-vst: the peer that velk_module_bench compares VELK with. ladspa-sdk: for
 # building the plug-in validator (tools/run-pluginval.sh). qtractor: its plug-in scanner checks
-# that a CLAP host lists VELK.clap. zam-plugins: the CLAP peer velk_clap_bench compares with.
+# that a CLAP host lists VELK.clap. zam-plugins and x42-plugins: the CLAP and LV2 peers that
+# velk_clap_bench and velk_lv2_bench compare with.
 packages=(
     build-essential cmake pkg-config git clang-format
     juce-modules-source
@@ -28,6 +29,7 @@ packages=(
     ladspa-sdk
     qtractor
     zam-plugins
+    x42-plugins
 )
 
 missing=()
