@@ -16,7 +16,7 @@ struct PluginFramework;
     What every host format's binding shares, around one MyTestAudioProcessor: the framework's
     support for the instance's life, the rate check, the ten values the formats show with their
     Sidechain and Limit rules, the block callback in pieces with the key and bypass, the meter
-    outputs, and the state that the VST3 format saves. A binding keeps only the mapping
+    outputs, and the state that VST3 and CLAP save. A binding keeps only the mapping
     of its host's calls onto these.
 
     Threads: values may be written from any thread; process runs on the audio thread and takes the
