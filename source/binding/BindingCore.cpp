@@ -17,6 +17,13 @@ namespace
 {
 /** The element that carries what the processor's block does not hold, after that block. */
 constexpr const char* trailerTag = "VELKFormats";
+
+/** The format the framework gives the plug-ins made meanwhile, back to none afterwards. */
+struct NextPluginType
+{
+    explicit NextPluginType (juce::AudioProcessor::WrapperType format) { juce::AudioProcessor::setTypeOfNextNewPlugin (format); }
+    ~NextPluginType() { juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined); }
+};
 } // namespace
 
 bool BindingCore::isUsableRate (double rate) noexcept
@@ -46,17 +53,8 @@ BindingCore::BindingCore (juce::AudioProcessor::WrapperType format, juce::AudioP
     {
         // Shared with an open editor of another instance, whose host thread stays the message thread.
         juce::SharedResourcePointer<juce::HostDrivenEventLoop> eventLoop;
-        juce::AudioProcessor::setTypeOfNextNewPlugin (format);
-        try
-        {
-            made.reset (create());
-        }
-        catch (...)
-        {
-            juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
-            throw;
-        }
-        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+        const NextPluginType type (format);
+        made.reset (create());
     }
 
     processor.reset (dynamic_cast<MyTestAudioProcessor*> (made.get()));
@@ -84,6 +82,12 @@ void BindingCore::prepare (double rate, int maxBlock, int numChannels)
     processor->prepareToPlay (sampleRate, blockSize);
 }
 
+void BindingCore::release()
+{
+    const juce::ScopedLock lock (processor->getCallbackLock());
+    processor->releaseResources();
+}
+
 void BindingCore::reset()
 {
     const juce::ScopedLock lock (processor->getCallbackLock());
@@ -92,10 +96,10 @@ void BindingCore::reset()
     clipHoldFrames = 0;
 }
 
-void BindingCore::process (const float* const* inputs, float* const* outputs, const float* const* keys, int numKeyChannels, int numFrames,
-                           bool bypassed, bool accumulate) noexcept
+void BindingCore::process (const float* const* inputs, float* const* outputs, const float* const* keys, int numKeyChannels,
+                           std::uint32_t numFrames, bool bypassed, bool accumulate) noexcept
 {
-    if (outputs == nullptr || numFrames <= 0)
+    if (outputs == nullptr || numFrames == 0)
         return;
 
     // The channel count changes only under the same lock.
@@ -112,9 +116,9 @@ void BindingCore::process (const float* const* inputs, float* const* outputs, co
     }
 
     const bool external = usesExternalKey();
-    for (std::int64_t piece = 0; piece < numFrames; piece += maxPiece)
+    for (std::uint32_t start = 0; start < numFrames; start += (std::uint32_t) maxPiece)
     {
-        const int start = (int) piece, length = juce::jmin (maxPiece, numFrames - start);
+        const int length = (int) std::min (numFrames - start, (std::uint32_t) maxPiece);
         juce::AudioBuffer<float> block (scratch.getArrayOfWritePointers(), numChannels, length);
 
         // The processor works in place on a copy of the inputs, whatever the host's input and
@@ -200,7 +204,7 @@ float BindingCore::takeReductionDb() noexcept
     return smallestGain > 0.0f ? std::min (velk::maxReductionDb, -20.0f * std::log10 (smallestGain)) : velk::maxReductionDb;
 }
 
-bool BindingCore::takeClipHeld (int numFrames) noexcept
+bool BindingCore::takeClipHeld (std::uint32_t numFrames) noexcept
 {
     const auto clipCount = processor->getEngine().getClipCount();
     if (clipCount != lastClipCount)
@@ -210,7 +214,7 @@ bool BindingCore::takeClipHeld (int numFrames) noexcept
     }
     else
     {
-        clipHoldFrames = std::max (0, clipHoldFrames - numFrames);
+        clipHoldFrames = (int) std::max<std::int64_t> (0, (std::int64_t) clipHoldFrames - numFrames);
     }
     return clipHoldFrames > 0;
 }

@@ -5,6 +5,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,9 @@ public:
         block (at most maxPiece) and its channels, 1 or 2. */
     void prepare (double rate, int maxBlock, int numChannels);
 
+    /** Releases what the processor holds for playing, under the callback lock. */
+    void release();
+
     /** Clears the engine's history as a new instance has it, keeping the values, and the meters. */
     void reset();
 
@@ -71,7 +75,7 @@ public:
         With Sidechain External the key drives the compressor: numKeyChannels 2 is a stereo key,
         1 a mono key for both sides; a null key channel, or no key at all, is silence.
     */
-    void process (const float* const* inputs, float* const* outputs, const float* const* keys, int numKeyChannels, int numFrames,
+    void process (const float* const* inputs, float* const* outputs, const float* const* keys, int numKeyChannels, std::uint32_t numFrames,
                   bool bypassed, bool accumulate = false) noexcept;
 
     //==============================================================================
@@ -100,7 +104,7 @@ public:
 
     /** The clip output after a block of numFrames: lit for a second of frames after a block in
         which a sample passed full scale. */
-    bool takeClipHeld (int numFrames) noexcept;
+    bool takeClipHeld (std::uint32_t numFrames) noexcept;
 
     //==============================================================================
     /** The processor's state block, unchanged, then a trailer with what it does not hold: Gc,

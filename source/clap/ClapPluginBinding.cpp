@@ -104,7 +104,7 @@ struct ClapCalls
     static bool init (const clap_plugin* p)                                      { return of (p).init(); }
     static void destroy (const clap_plugin* p)                                   { guarded ([&] { delete &of (p); }); }
     static bool activate (const clap_plugin* p, double rate, std::uint32_t, std::uint32_t maxFrames) { return guarded (false, [&] { return of (p).activate (rate, maxFrames); }); }
-    static void deactivate (const clap_plugin* p)                                { of (p).core.getProcessor().releaseResources(); }
+    static void deactivate (const clap_plugin* p)                                { of (p).core.release(); }
     static bool startProcessing (const clap_plugin*)                             { return true; }
     static void stopProcessing (const clap_plugin*)                              {}
     static void reset (const clap_plugin* p)                                     { of (p).core.reset(); }
@@ -276,7 +276,7 @@ const void* ClapPluginBinding::getExtension (const char* id) const
 //==============================================================================
 clap_process_status ClapPluginBinding::process (const clap_process& p)
 {
-    const std::uint32_t numFrames = std::min<std::uint32_t> (p.frames_count, 1u << 30);
+    const std::uint32_t numFrames = p.frames_count;
     if (p.out_events != nullptr)
         sendEditorMoves (p.out_events);
 
@@ -308,19 +308,16 @@ clap_process_status ClapPluginBinding::process (const clap_process& p)
                 applyEvent (*event);
             ++next;
         }
+        // Past the events applied, the next one lies ahead: no segment is left only at the end.
         const std::uint32_t end = next < numEvents ? timeOf (next) : numFrames;
         if (end <= position)
-        {
-            if (next >= numEvents)
-                break;
-            continue;
-        }
+            break;
 
         const float* inputs[2] = { channel (main, 0, position), channel (main, 1, position) };
         float* outputs[2] = { channel (out, 0, position), channel (out, 1, position) };
         const float* keys[2] = { channel (key, 0, position), channel (key, 1, position) };
         if (out != nullptr)
-            core.process (inputs, outputs, numKeyChannels > 0 ? keys : nullptr, numKeyChannels, (int) (end - position),
+            core.process (inputs, outputs, numKeyChannels > 0 ? keys : nullptr, numKeyChannels, end - position,
                           bypassed.load (std::memory_order_relaxed));
         position = end;
     }
@@ -328,7 +325,7 @@ clap_process_status ClapPluginBinding::process (const clap_process& p)
     if (numFrames > 0)
     {
         reductionDb.store (core.takeReductionDb(), std::memory_order_relaxed);
-        clipLit.store (core.takeClipHeld ((int) numFrames) ? 1.0f : 0.0f, std::memory_order_relaxed);
+        clipLit.store (core.takeClipHeld (numFrames) ? 1.0f : 0.0f, std::memory_order_relaxed);
         if (p.out_events != nullptr)
             sendMeters (p.out_events, numFrames);
     }

@@ -56,8 +56,7 @@ void VelkFormatProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 
 void VelkFormatProcessor::releaseResources()
 {
-    const juce::ScopedLock lock (inner.getCallbackLock());
-    inner.releaseResources();
+    core.release();
 }
 
 bool VelkFormatProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -111,7 +110,7 @@ void VelkFormatProcessor::processMain (juce::AudioBuffer<float>& buffer, bool by
     float* audio[2] = {};
     for (int channel = 0; channel < numAudio; ++channel)
         audio[channel] = main.getWritePointer (channel);
-    core.process (audio, audio, keys, numKeyChannels, main.getNumSamples(), bypassed);
+    core.process (audio, audio, keys, numKeyChannels, (std::uint32_t) main.getNumSamples(), bypassed);
 }
 
 void VelkFormatProcessor::setNonRealtime (bool isNonRealtime) noexcept

@@ -3,8 +3,6 @@
 #include "FloatBits.h"
 #include "VelkVersion.h"
 
-#include <algorithm>
-
 // The processor's parameters are the framework's index-based ones, which it marks deprecated;
 // LV2 ports are index-based too.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -110,14 +108,7 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
     const float* inputs[] = { port (layout.audioIn (0)), layout.channels > 1 ? port (layout.audioIn (1)) : nullptr };
     float* outputs[] = { port (layout.audioOut (0)), layout.channels > 1 ? port (layout.audioOut (1)) : nullptr };
     const float* keys[] = { port (layout.keyIn (0)), layout.channels > 1 ? port (layout.keyIn (1)) : nullptr };
-    for (std::uint32_t start = 0; start < numFrames; start += 1u << 30)
-    {
-        const std::uint32_t length = std::min (numFrames - start, 1u << 30);
-        const float* in[] = { inputs[0] != nullptr ? inputs[0] + start : nullptr, inputs[1] != nullptr ? inputs[1] + start : nullptr };
-        float* out[] = { outputs[0] != nullptr ? outputs[0] + start : nullptr, outputs[1] != nullptr ? outputs[1] + start : nullptr };
-        const float* key[] = { keys[0] != nullptr ? keys[0] + start : nullptr, keys[1] != nullptr ? keys[1] + start : nullptr };
-        core.process (in, out, key, monoKey ? 1 : 2, (int) length, ! enabled);
-    }
+    core.process (inputs, outputs, keys, monoKey ? 1 : 2, numFrames, ! enabled);
 
     if (auto* latency = port (layout.latency()))
         *latency = 0.0f;
@@ -126,7 +117,7 @@ void Lv2PluginBinding::run (std::uint32_t numFrames) noexcept
         *reduction = reductionDb;
     // Lit for a second after a sample passed full scale, as the editor's lamp; the lamp's own
     // flag is left to the lamp.
-    const bool clipHeld = core.takeClipHeld ((int) std::min (numFrames, 1u << 30));
+    const bool clipHeld = core.takeClipHeld (numFrames);
     if (auto* clip = port (layout.clip()))
         *clip = clipHeld ? 1.0f : 0.0f;
 }

@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 /**
     The LV2 binding: presents VELK's processor to an LV2 host as a plug-in with control ports.

@@ -160,7 +160,7 @@ vst2::VstIntPtr VstPluginBinding::dispatch (vst2::VstInt32 opcode, vst2::VstInt3
         // A rate that makes no sense is ignored: the last good one stays.
         case effSetSampleRate:      if (BindingCore::isUsableRate (opt)) hostSampleRate = opt; return 0;
         case effSetBlockSize:       setHostBlockSize (value); return 0;
-        case effMainsChanged:       if (value != 0) resume(); else processor.releaseResources(); return 0;
+        case effMainsChanged:       if (value != 0) resume(); else core.release(); return 0;
 
         case effGetEffectName:
         case effGetProductString:   copyText (processor.getName(), ptr, kVstMaxNameLength); return 1;
@@ -228,7 +228,8 @@ void VstPluginBinding::resume()
 
 void VstPluginBinding::process (float** inputs, float** outputs, int numFrames, bool accumulate) noexcept
 {
-    core.process (inputs, outputs, nullptr, 0, numFrames, bypassed.load (std::memory_order_relaxed), accumulate);
+    if (numFrames > 0)
+        core.process (inputs, outputs, nullptr, 0, (std::uint32_t) numFrames, bypassed.load (std::memory_order_relaxed), accumulate);
 }
 
 vst2::VstIntPtr VstPluginBinding::setSpeakerArrangement (const vst2::VstSpeakerArrangement* input, const vst2::VstSpeakerArrangement* output)

@@ -7,7 +7,6 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
-#include <memory>
 
 /**
     The VST 2.4 binding: presents one processor (made through createPluginFilter, in the binding
