@@ -1,11 +1,15 @@
 #pragma once
 
-// What the benchmarks share: the settings of a case and the signal they process.
+// What the benchmarks share: the settings of a case, the signals they process, and the clock
+// and median of their comparisons.
 
 #include "ParameterTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
+#include <random>
 #include <vector>
 
 namespace
@@ -33,7 +37,7 @@ struct Settings
 
 /** Two seconds of interleaved stereo noise: -12 dBFS RMS, with a 50 ms burst 9 dB louder every
     half second. */
-const std::vector<float>& noiseWithBursts()
+inline const std::vector<float>& noiseWithBursts()
 {
     static const std::vector<float> signal = []
     {
@@ -54,4 +58,45 @@ const std::vector<float>& noiseWithBursts()
     return signal;
 }
 
+/** Stereo noise at -12 dBFS peak, one second of it played round, a block at a time. */
+class NoiseFeed
+{
+public:
+    NoiseFeed()
+    {
+        std::minstd_rand random (1u);
+        std::uniform_real_distribution<float> level (-0.251f, 0.251f);
+        for (auto& sample : samples)
+            sample = level (random);
+    }
+
+    void fill (float* left, float* right, int numFrames)
+    {
+        for (int i = 0; i < numFrames; ++i)
+        {
+            left[i] = samples[position];
+            right[i] = samples[(position + 7919) % samples.size()];
+            position = (position + 1) % samples.size();
+        }
+    }
+
+private:
+    std::vector<float> samples = std::vector<float> ((size_t) sampleRate);
+    std::size_t position = 0;
+};
+
+/** The thread's CPU time in seconds, which other processes do not touch. */
+inline double threadSeconds() noexcept
+{
+    timespec now {};
+    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &now);
+    return (double) now.tv_sec + 1.0e-9 * (double) now.tv_nsec;
+}
+
+inline double median (std::vector<double> values)
+{
+    std::sort (values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
 } // namespace

@@ -3,18 +3,15 @@
 //
 //     velk_clap_bench [--comparison_seconds=S] [benchmark options]
 
+#include "BenchCase.h"
 #include "ClapHost.h"
 #include "FactoryPresetTable.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -22,16 +19,8 @@
 
 namespace
 {
-constexpr double sampleRate = 48000.0;
 constexpr std::uint32_t blockSize = 512;
 constexpr const char* peerPath = "/usr/lib/clap/ZamCompX2.clap";
-
-double threadSeconds() noexcept
-{
-    timespec now {};
-    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &now);
-    return (double) now.tv_sec + 1.0e-9 * (double) now.tv_nsec;
-}
 
 /** One instance fed noise at -12 dBFS in blocks of 512, its main ports (and, for a peer that
     needs it, its key port) given buffers; timed by the thread's CPU time of the process calls. */
@@ -43,10 +32,6 @@ public:
     {
         if (! host.activate (sampleRate, blockSize))
             throw std::runtime_error (std::string (path) + " did not activate");
-        std::minstd_rand random (1u);
-        std::uniform_real_distribution<float> level (-0.251f, 0.251f); // -12 dBFS peak
-        for (auto& sample : noise)
-            sample = level (random);
     }
 
     /** Nanoseconds per stereo frame over this many seconds of audio. */
@@ -60,12 +45,7 @@ public:
         double spent = 0.0;
         for (long b = 0; b < blocks; ++b)
         {
-            for (std::uint32_t i = 0; i < blockSize; ++i)
-            {
-                left[i] = noise[position];
-                right[i] = noise[(position + 7919) % noise.size()];
-                position = (position + 1) % noise.size();
-            }
+            noise.fill (left, right, (int) blockSize);
             const double start = threadSeconds();
             if (host.process (inputs, outputs, 2, keyChannels, keys, blockSize, events) != clap::CLAP_PROCESS_CONTINUE)
                 throw std::runtime_error ("a process call failed");
@@ -81,8 +61,7 @@ private:
     ClapHost host;
     const std::uint32_t keys;
     std::vector<ClapHost::Event> events;
-    std::vector<float> noise = std::vector<float> ((size_t) sampleRate);
-    std::size_t position = 0;
+    NoiseFeed noise;
 };
 
 std::vector<ClapHost::Event> compressing()
@@ -94,16 +73,10 @@ void velkBlock (benchmark::State& state)
 {
     TimedClap velk (VELK_CLAP_PATH, 0, state.range (0) != 0 ? compressing() : std::vector<ClapHost::Event> {});
     for (auto _ : state)
-        velk.measure (blockSize / sampleRate);
+        velk.measure (blockSize / (double) sampleRate);
     state.SetItemsProcessed ((std::int64_t) state.iterations() * blockSize);
 }
 BENCHMARK (velkBlock)->Arg (0)->Arg (1)->ArgName ("compressing");
-
-double median (std::vector<double> values)
-{
-    std::sort (values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void compareWithPeer (double seconds)
 {

@@ -6,62 +6,25 @@
 //
 // --lanes=N: VELK's vector maths at most N lanes wide (2 or 4), set before the bundle loads.
 
+#include "BenchCase.h"
 #include "FormatParameterTable.h"
 #include "Lv2Host.h"
 
 #include <lilv/lilv.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace
 {
-constexpr double sampleRate = 48000.0;
 constexpr int blockSize = 512;
 constexpr const char* peerUri = "http://gareus.org/oss/lv2/darc#stereo";
-
-double threadSeconds() noexcept
-{
-    timespec now {};
-    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &now);
-    return (double) now.tv_sec + 1.0e-9 * (double) now.tv_nsec;
-}
-
-/** Stereo noise at -12 dBFS, one second of it, played round. */
-class Noise
-{
-public:
-    Noise()
-    {
-        std::minstd_rand random (1u);
-        std::uniform_real_distribution<float> level (-0.251f, 0.251f);
-        for (auto& sample : samples)
-            sample = level (random);
-    }
-
-    void fill (float* left, float* right)
-    {
-        for (int i = 0; i < blockSize; ++i)
-        {
-            left[i] = samples[position];
-            right[i] = samples[(position + 7919) % samples.size()];
-            position = (position + 1) % samples.size();
-        }
-    }
-
-private:
-    std::vector<float> samples = std::vector<float> ((size_t) sampleRate);
-    std::size_t position = 0;
-};
 
 /** Any installed LV2 plug-in with two audio inputs and two outputs, its controls at their
     defaults but for those set by symbol. */
@@ -116,9 +79,9 @@ public:
         lilv_world_free (world);
     }
 
-    void run (Noise& noise)
+    void run (NoiseFeed& noise)
     {
-        noise.fill (in[0], in[1]);
+        noise.fill (in[0], in[1], blockSize);
         lilv_instance_run (instance, blockSize);
     }
 
@@ -140,9 +103,9 @@ public:
         host.activate();
     }
 
-    void run (Noise& noise)
+    void run (NoiseFeed& noise)
     {
-        noise.fill (in[0], in[1]);
+        noise.fill (in[0], in[1], blockSize);
         const float* inputs[] = { in[0], in[1] };
         float* outputs[] = { out[0], out[1] };
         host.process (inputs, nullptr, outputs, blockSize);
@@ -155,7 +118,7 @@ private:
 
 /** Nanoseconds per stereo frame over this many seconds of audio. */
 template <typename Plugin>
-double measure (Plugin& plugin, Noise& noise, double seconds)
+double measure (Plugin& plugin, NoiseFeed& noise, double seconds)
 {
     const long blocks = std::max (1L, (long) (seconds * sampleRate / blockSize));
     double spent = 0.0;
@@ -168,11 +131,6 @@ double measure (Plugin& plugin, Noise& noise, double seconds)
     return spent * 1.0e9 / ((double) blocks * blockSize);
 }
 
-double median (std::vector<double> values)
-{
-    std::sort (values.begin(), values.end());
-    return values[values.size() / 2];
-}
 } // namespace
 
 int main (int argc, char** argv)
@@ -191,7 +149,7 @@ int main (int argc, char** argv)
                  "-12 dBFS, thread CPU time of the run calls, medians of 3 interleaved rounds of %.2f s each%s%s\n",
                  blockSize, seconds, lanes != nullptr ? ", VELK at most " : "", lanes != nullptr ? lanes : "");
 
-    Noise noise;
+    NoiseFeed noise;
     VelkPlugin compressing ({ { velk::ratioParameter, 3.0f }, { velk::inputParameter, 0.7f }, { velk::attackParameter, 0.5f }, { velk::releaseParameter, 0.2f } });
     VelkPlugin defaults ({});
     std::unique_ptr<InstalledPlugin> peer;

@@ -68,13 +68,6 @@ Settings compressingSettings()
 constexpr const char* peerPath = "/usr/lib/vst/iem.at/libOmniCompressor.so";
 constexpr int comparisonBlock = 512;
 
-double threadSeconds() noexcept
-{
-    timespec now {};
-    clock_gettime (CLOCK_THREAD_CPUTIME_ID, &now);
-    return (double) now.tv_sec + 1.0e-9 * (double) now.tv_nsec;
-}
-
 /**
     One plug-in instance fed blocks of 512 from the benchmark's signal (or silence), timed by the
     thread's CPU time of the process calls alone. The peer takes left and right on its first two
@@ -133,13 +126,6 @@ private:
     std::size_t position = 0;
     bool silence;
 };
-
-double median (std::vector<double> values)
-{
-    std::sort (values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
 
 struct ComparisonCase
 {
