@@ -151,11 +151,11 @@ TEST (Clap, SwitchesKeyAndMidBlockEventsRenderAsTheEngine)
         keyPortEmpty,
         keyBuffersNull
     };
-    std::vector<std::pair<std::vector<std::pair<int, float>>, KeyUse>> cases;
-    for (const auto& info : velk::parameterTable)
-        for (int position = 0; info.isSwitch() && position < info.numPositions; ++position)
-            cases.push_back ({ { { velk::ratioParameter, 3.0f }, { info.index, (float) (info.firstPosition + position) } }, noKey });
-    const std::vector<std::pair<int, float>> compressing = { { velk::ratioParameter, 3.0f }, { velk::inputParameter, 0.7f }, { velk::attackParameter, 0.5f }, { velk::releaseParameter, 0.2f }, { velk::sidechainParameter, 1.0f } };
+    std::vector<std::pair<ParameterSetting, KeyUse>> cases;
+    for (const auto& setting : everySwitchPosition())
+        cases.push_back ({ setting, noKey });
+    auto compressing = compressingSetting();
+    compressing.push_back ({ velk::sidechainParameter, 1.0f });
     cases.push_back ({ compressing, keyGiven });
     cases.push_back ({ compressing, keyPortEmpty });
     cases.push_back ({ compressing, keyBuffersNull });

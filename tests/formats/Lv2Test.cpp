@@ -241,11 +241,11 @@ TEST (Lv2, EverySwitchPositionAndTheKeyRenderAsTheEngine)
         keyConnected,
         keyUnconnected
     };
-    std::vector<std::pair<std::vector<std::pair<int, float>>, KeyUse>> cases;
-    for (const auto& info : velk::parameterTable)
-        for (int position = 0; info.isSwitch() && position < info.numPositions; ++position)
-            cases.push_back ({ { { velk::ratioParameter, 3.0f }, { info.index, (float) (info.firstPosition + position) } }, noKey });
-    const std::vector<std::pair<int, float>> compressing = { { velk::ratioParameter, 3.0f }, { velk::inputParameter, 0.7f }, { velk::attackParameter, 0.5f }, { velk::releaseParameter, 0.2f }, { sidechainPort, 1.0f } };
+    std::vector<std::pair<ParameterSetting, KeyUse>> cases;
+    for (const auto& setting : everySwitchPosition())
+        cases.push_back ({ setting, noKey });
+    auto compressing = compressingSetting();
+    compressing.push_back ({ sidechainPort, 1.0f });
     for (const auto key : { noKey, keyConnected, keyUnconnected })
         cases.push_back ({ { compressing.begin(), compressing.end() - (key == noKey ? 1 : 0) }, key });
     ASSERT_EQ (cases.size(), 18u);

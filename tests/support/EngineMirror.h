@@ -3,6 +3,7 @@
 #include "CompressorCore.h"
 #include "ParameterTable.h"
 
+#include <utility>
 #include <vector>
 
 /**
@@ -68,3 +69,23 @@ public:
 
     CompressorCore engine;
 };
+
+/** Parameter values (index, value in the plug-in's units) a test sets. */
+using ParameterSetting = std::vector<std::pair<int, float>>;
+
+/** Each position of each switch at 4:1 (Ratio through all of its own): the settings the formats'
+    side-by-side tests render. */
+inline std::vector<ParameterSetting> everySwitchPosition()
+{
+    std::vector<ParameterSetting> settings;
+    for (const auto& info : velk::parameterTable)
+        for (int position = 0; info.isSwitch() && position < info.numPositions; ++position)
+            settings.push_back ({ { velk::ratioParameter, 3.0f }, { info.index, (float) (info.firstPosition + position) } });
+    return settings;
+}
+
+/** A setting that compresses: 4:1, Input 0.7, Attack 0.5, Release 0.2. */
+inline ParameterSetting compressingSetting()
+{
+    return { { velk::ratioParameter, 3.0f }, { velk::inputParameter, 0.7f }, { velk::attackParameter, 0.5f }, { velk::releaseParameter, 0.2f } };
+}
