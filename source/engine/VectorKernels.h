@@ -33,15 +33,28 @@ struct Kernels
         return L::equalFloats (low, high);
     }
 
-    /** log10 (x) in double, within 1.05e-15 relative (SLEEF's log within 3.5 ULP, the scaling
-        within 1.5), for x holding floats; usable names the positive normal ones, the only ones
-        taken: the others become 1 in x. */
-    static D log10Estimate (D& x, int& usable) noexcept
+    /** The lanes of x that hold positive normal floats, the only ones whose logarithm is taken:
+        the others become 1 in x. */
+    static int logInput (D& x) noexcept
     {
         const auto normal = L::bothOf (L::lessEqual (L::set (0x1p-126), x), L::lessEqual (x, L::set (0x1.fffffep127)));
-        usable = L::bits (normal);
         x = L::select (normal, x, L::set (1.0));
-        return L::mul (L::log (x), L::set (0.43429448190325182765)); // log10 (e)
+        return L::bits (normal);
+    }
+
+    /** log10 (x) in double from SLEEF's natural logarithm of x, within 1.05e-15 relative (the
+        logarithm within 3.5 ULP, the scaling within 1.5). */
+    static D log10Of (D naturalLog) noexcept
+    {
+        return L::mul (naturalLog, L::set (0.43429448190325182765)); // log10 (e)
+    }
+
+    /** log10 (x) in double, for x holding floats; usable names the positive normal ones, the only
+        ones taken: the others become 1 in x. */
+    static D log10Estimate (D& x, int& usable) noexcept
+    {
+        usable = logInput (x);
+        return log10Of (L::log (x));
     }
 
     /** (float) log10 (x), for x holding floats; positive normal floats only. */
@@ -108,13 +121,28 @@ struct Kernels
     */
     static int linkLanes (D left, D right, double silentPower, F& result, D& estimate, D& bound) noexcept
     {
+        D leftIn, rightIn;
+        const int usable = linkInputs (left, right, leftIn, rightIn);
+        return linkFromLogs (left, right, leftIn, rightIn, L::log (leftIn), L::log (rightIn), usable, silentPower, result, estimate, bound);
+    }
+
+    /** linkLanes' inputs of the two logarithms: a silent side (0) and a lane that is not a
+        positive normal float as 1. Returns the lanes usable (silent or normal on both sides). */
+    static int linkInputs (D left, D right, D& leftIn, D& rightIn) noexcept
+    {
+        leftIn = L::select (L::equal (left, L::set (0.0)), L::set (1.0), left);
+        rightIn = L::select (L::equal (right, L::set (0.0)), L::set (1.0), right);
+        return logInput (leftIn) & logInput (rightIn);
+    }
+
+    /** linkLanes from its inputs and their natural logarithms. */
+    static int linkFromLogs (D left, D right, D leftIn, D rightIn, D leftLn, D rightLn, int usable, double silentPower, F& result, D& estimate, D& bound) noexcept
+    {
         const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
-        D leftIn = L::select (leftSilent, L::set (1.0), left), rightIn = L::select (rightSilent, L::set (1.0), right);
-        int leftUsable, rightUsable;
-        const D leftLg = log10Estimate (leftIn, leftUsable), rightLg = log10Estimate (rightIn, rightUsable);
+        const D leftLg = log10Of (leftLn), rightLg = log10Of (rightLn);
         F leftLog, rightLog;
-        int kept = roundCertain (leftLg, L::set (4.0e-15), leftLog) & leftUsable;
-        kept &= roundCertain (rightLg, L::set (4.0e-15), rightLog) & rightUsable;
+        int kept = roundCertain (leftLg, L::set (4.0e-15), leftLog) & usable;
+        kept &= roundCertain (rightLg, L::set (4.0e-15), rightLog);
 
         const D twentieth = L::set (0.05);
         D leftError, rightError;
@@ -128,18 +156,42 @@ struct Kernels
         return roundCertain (estimate, bound, result) & kept;
     }
 
+    /** values[k] = function (values[k]) for k below count: a loop of calls alone, so that no
+        vector lives across a call (every vector register is the callee's to clobber). */
+    template <typename Function>
+    static void throughCalls (D* values, int count, Function&& function) noexcept
+    {
+        for (int k = 0; k < count; ++k)
+            values[k] = function (values[k]);
+    }
+
     /** (float) atan (x), finite x. SLEEF's atan here is within 3.5 ULP and the C library's within
         2: 1.3e-15 together; the lane keeps the result where 2e-15 around it rounds to one float. */
     static int atanLanes (D x, F& result) noexcept
     {
-        // atan (+-0) is +-0 exactly: a vector of silence takes no arctangent.
-        if (L::bits (L::equal (x, L::set (0.0))) == allLanes)
+        int finite;
+        if (atanInput (x, finite))
         {
             result = L::toFloat (x);
             return allLanes;
         }
-        const auto finite = L::lessEqual (L::abs (x), L::set (1.7976931348623157e308));
-        return roundCertain (L::atan (L::select (finite, x, L::set (0.0))), L::set (2.0e-15), result) & L::bits (finite);
+        return roundCertain (L::atan (x), L::set (2.0e-15), result) & finite;
+    }
+
+    /** atanLanes' input: true for a vector of zeros, whose arctangents are the zeros themselves
+        (no arctangent is taken); otherwise the lanes that are finite go to finite and the others
+        become 0 in x. */
+    static bool atanInput (D& x, int& finite) noexcept
+    {
+        if (L::bits (L::equal (x, L::set (0.0))) == allLanes)
+        {
+            finite = allLanes;
+            return true;
+        }
+        const auto isFinite = L::lessEqual (L::abs (x), L::set (1.7976931348623157e308));
+        x = L::select (isFinite, x, L::set (0.0));
+        finite = L::bits (isFinite);
+        return false;
     }
 
     /** Appends the lanes of vector start that are not in kept (and below count) to redo. */
@@ -256,11 +308,19 @@ struct Kernels
             for (int k = 0; k < vectors; ++k)
                 arguments[k] = shapeArgument<mode> (L::toDouble (L::load (x + k * width)), (double) g);
 
+            // The arctangents as atanLanes takes them, its SLEEF calls in a loop of their own.
             int kept[piece / width];
+            bool silent[piece / width];
+            for (int k = 0; k < vectors; ++k)
+                silent[k] = atanInput (arguments[k], kept[k]);
+            D angles[piece / width];
+            for (int k = 0; k < vectors; ++k)
+                angles[k] = silent[k] ? arguments[k] : L::atan (arguments[k]);
             for (int k = 0; k < vectors; ++k)
             {
-                F a;
-                kept[k] = atanLanes (arguments[k], a);
+                F a = L::toFloat (angles[k]);
+                if (! silent[k])
+                    kept[k] &= roundCertain (angles[k], L::set (2.0e-15), a);
                 L::store (arctangents + k * width, a);
             }
 
@@ -356,25 +416,46 @@ struct Kernels
                 ++m;
             }
 
-            // The linked level, in dB, through the curve, and the gain, linear.
+            // The linked level, in dB, through the curve, and the gain, linear. Each SLEEF function
+            // runs over every vector in a loop of its own (see throughCalls).
+            D leftIn[maxVectors], rightIn[maxVectors];
+            for (int k = 0; k < m; ++k)
+                kept[k] = linkInputs (L::toDouble (L::load (left + vectors[k])), L::toDouble (L::load (right + vectors[k])), leftIn[k], rightIn[k]);
+            D leftLn[maxVectors], rightLn[maxVectors];
+            for (int k = 0; k < m; ++k)
+                leftLn[k] = leftIn[k], rightLn[k] = rightIn[k];
+            throughCalls (leftLn, m, [] (D x)
+                          { return L::log (x); });
+            throughCalls (rightLn, m, [] (D x)
+                          { return L::log (x); });
             for (int k = 0; k < m; ++k)
             {
                 F linked;
                 D estimate, bound;
                 const D l = L::toDouble (L::load (left + vectors[k])), r = L::toDouble (L::load (right + vectors[k]));
-                kept[k] = linkLanes (l, r, curve.silentPower, linked, estimate, bound);
+                kept[k] = linkFromLogs (l, r, leftIn[k], rightIn[k], leftLn[k], rightLn[k], kept[k], curve.silentPower, linked, estimate, bound);
                 value[k] = L::toDouble (linked);
+                kept[k] &= logInput (value[k]);
             }
+
+            throughCalls (value, m, [] (D x)
+                          { return L::log (x); });
+            D error[maxVectors];
             for (int k = 0; k < m; ++k)
             {
                 F linkedLog;
-                kept[k] &= log10Lanes (value[k], linkedLog);
-                value[k] = L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05));
+                kept[k] &= roundCertain (log10Of (value[k]), L::set (4.0e-15), linkedLog);
+                value[k] = L::mul (L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05)), L::set (ln10));
+                error[k] = pow10Error (value[k]);
+                kept[k] &= powerRange (value[k]);
             }
+
+            throughCalls (value, m, [] (D x)
+                          { return L::exp (x); });
             for (int k = 0; k < m; ++k)
             {
                 F gain;
-                kept[k] &= pow10Lanes (value[k], gain);
+                kept[k] &= roundCertain (value[k], error[k], gain);
                 L::store (out + vectors[k], gain);
                 if (needed[k] != allLanes)
                     for (int lane = 0; lane < width; ++lane)
