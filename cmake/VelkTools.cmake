@@ -50,3 +50,10 @@ target_include_directories (velk-render PRIVATE tools/render)
 target_link_libraries (velk-render PRIVATE velk_engine velk_juce velk_vst_host velk_lv2_host PkgConfig::VELK_CODECS)
 target_compile_options (velk-render PRIVATE ${VELK_WARNINGS})
 add_dependencies (velk-render VELK velk_lv2)
+
+#===================================================================================================
+# velk-gate-cases: finds the float inputs with which the tests show the exactness gates need their
+# whole bounds (run by hand; its output is in tests/engine/VectorExactMathTest.cpp).
+add_executable (velk-gate-cases EXCLUDE_FROM_ALL tools/gatecases/GateCases.cpp)
+target_include_directories (velk-gate-cases PRIVATE source/engine)
+target_compile_options (velk-gate-cases PRIVATE ${VELK_WARNINGS})

@@ -42,7 +42,7 @@ struct Kernels
         return L::bits (normal);
     }
 
-    /** log10 (x) in double from SLEEF's natural logarithm of x, within 1.05e-15 relative (the
+    /** log10 (x) in double from SLEEF's natural logarithm of x, within 1.11e-15 relative (the
         logarithm within 3.5 ULP, the scaling within 1.5). */
     static D log10Of (D naturalLog) noexcept
     {
@@ -62,7 +62,7 @@ struct Kernels
     {
         int usable;
         const D logs = log10Estimate (x, usable);
-        return roundCertain (logs, L::set (4.0e-15), result) & usable;
+        return roundCertain (logs, L::set (gate::log10Bound), result) & usable;
     }
 
     /** The relative error bound of exp (y ln 10) as 10^y: the argument's rounding scaled by its
@@ -71,7 +71,7 @@ struct Kernels
         than all the rest of a lane). */
     static D pow10Error (D argument) noexcept
     {
-        return L::add (L::mul (L::abs (argument), L::set (6.0e-16)), L::set (1.0e-15));
+        return L::add (L::mul (L::abs (argument), L::set (gate::powerPerArgument)), L::set (gate::powerBase));
     }
 
     /** The lanes whose argument lies in the powers' range (|argument| < 85); the others zeroed
@@ -100,15 +100,15 @@ struct Kernels
         t = (exponent - lg) ln 10, |t| < 2e-5, and exp (t) to the cube (the rest is below 1e-20).
 
         The bound, relative to the C library's power: the exponent is within 2.8e-16 of dB / 20
-        and lg within 1.05e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.4e-15)
-        * |dB / 20|; the arithmetic adds 5e-16 and the library's power (2 ULP) 4.4e-16 more.
-        About twice that: |exponent| * 6e-15 + 2e-15.
+        and lg within 1.11e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.56e-15)
+        * |dB / 20|; the arithmetic adds 5e-16 and the library's power (2 ULP) 4.4e-16 more:
+        |exponent| * gate::levelPerExponent + gate::levelBase.
     */
     static D powerOfLevel (D envelope, D lg, D exponent, D& error) noexcept
     {
         const D t = L::mul (L::sub (exponent, lg), L::set (ln10));
         const D cube = L::add (L::mul (L::add (L::mul (L::add (L::mul (t, L::set (1.0 / 6.0)), L::set (0.5)), t), L::set (1.0)), t), L::set (1.0));
-        error = L::add (L::mul (L::abs (exponent), L::set (6.0e-15)), L::set (2.0e-15));
+        error = L::add (L::mul (L::abs (exponent), L::set (gate::levelPerExponent)), L::set (gate::levelBase));
         return L::mul (envelope, cube);
     }
 
@@ -141,8 +141,8 @@ struct Kernels
         const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
         const D leftLg = log10Of (leftLn), rightLg = log10Of (rightLn);
         F leftLog, rightLog;
-        int kept = roundCertain (leftLg, L::set (4.0e-15), leftLog) & usable;
-        kept &= roundCertain (rightLg, L::set (4.0e-15), rightLog);
+        int kept = roundCertain (leftLg, L::set (gate::log10Bound), leftLog) & usable;
+        kept &= roundCertain (rightLg, L::set (gate::log10Bound), rightLog);
 
         const D twentieth = L::set (0.05);
         D leftError, rightError;
@@ -152,7 +152,7 @@ struct Kernels
         // A silent side's power is the library's own 10^-5.5.
         const D silent = L::set (silentPower);
         estimate = L::mul (L::add (L::select (leftSilent, silent, leftPower), L::select (rightSilent, silent, rightPower)), L::set (0.5));
-        bound = L::add (L::max (L::select (leftSilent, L::set (0.0), leftError), L::select (rightSilent, L::set (0.0), rightError)), L::set (3.0e-16));
+        bound = L::add (L::max (L::select (leftSilent, L::set (0.0), leftError), L::select (rightSilent, L::set (0.0), rightError)), L::set (gate::levelSum));
         return roundCertain (estimate, bound, result) & kept;
     }
 
@@ -165,8 +165,8 @@ struct Kernels
             values[k] = function (values[k]);
     }
 
-    /** (float) atan (x), finite x. SLEEF's atan here is within 3.5 ULP and the C library's within
-        2: 1.3e-15 together; the lane keeps the result where 2e-15 around it rounds to one float. */
+    /** (float) atan (x), finite x; the lane keeps the result where gate::atanBound around it
+        rounds to one float. */
     static int atanLanes (D x, F& result) noexcept
     {
         int finite;
@@ -175,7 +175,7 @@ struct Kernels
             result = L::toFloat (x);
             return allLanes;
         }
-        return roundCertain (L::atan (x), L::set (2.0e-15), result) & finite;
+        return roundCertain (L::atan (x), L::set (gate::atanBound), result) & finite;
     }
 
     /** atanLanes' input: true for a vector of zeros, whose arctangents are the zeros themselves
@@ -320,7 +320,7 @@ struct Kernels
             {
                 F a = L::toFloat (angles[k]);
                 if (! silent[k])
-                    kept[k] &= roundCertain (angles[k], L::set (2.0e-15), a);
+                    kept[k] &= roundCertain (angles[k], L::set (gate::atanBound), a);
                 L::store (arctangents + k * width, a);
             }
 
@@ -444,7 +444,7 @@ struct Kernels
             for (int k = 0; k < m; ++k)
             {
                 F linkedLog;
-                kept[k] &= roundCertain (log10Of (value[k]), L::set (4.0e-15), linkedLog);
+                kept[k] &= roundCertain (log10Of (value[k]), L::set (gate::log10Bound), linkedLog);
                 value[k] = L::mul (L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05)), L::set (ln10));
                 error[k] = pow10Error (value[k]);
                 kept[k] &= powerRange (value[k]);

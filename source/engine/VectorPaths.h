@@ -32,6 +32,34 @@ struct GainCurve
     float kneeLowSingle, kneeTopSingle;
 };
 
+/**
+    The exactness gates' relative error bounds: a lane keeps its vector result only where every
+    value within the bound around it rounds to one float. Each bound is what the two errors it
+    covers add up to (the vector estimate's and the C library's own, as the formula's result is
+    the library's, rounded), with a little room; the tests feed inputs whose exact results lie
+    between half the bound and the bound from a float midpoint and see those lanes fall back.
+    One ULP here is 2^-52 relative, 2.22e-16.
+*/
+namespace gate
+{
+/** log10: SLEEF's log within 3.5 ULP, the scaling by log10 (e) 1.5 more, the library's log10 2. */
+constexpr double log10Bound = 1.6e-15;
+/** atan: SLEEF's within 3.5 ULP, the library's within 2. */
+constexpr double atanBound = 1.3e-15;
+/** 10^y as exp (y ln 10), per unit of |y ln 10|: the product's two roundings (2.2e-16) and a y
+    within 2.8e-16 relative of the formula's (decibels * 0.05 for decibels / 20). */
+constexpr double powerPerArgument = 5.2e-16;
+/** 10^y: SLEEF's exp within 1 ULP, the library's pow within 1. */
+constexpr double powerBase = 5.0e-16;
+/** A side's power in the linked level (see powerOfLevel in VectorKernels.h), per unit of
+    |dB / 20|: the exponent within 2.8e-16 and the logarithm within 1.11e-15 of theirs, times ln 10. */
+constexpr double levelPerExponent = 3.3e-15;
+/** A side's power: its arithmetic (5e-16) and the library's pow (2 ULP). */
+constexpr double levelBase = 1.0e-15;
+/** The linked level's mean: its two sums and the formula's, rounded. */
+constexpr double levelSum = 3.0e-16;
+} // namespace gate
+
 #define VELK_VECTOR_PATH_ENTRY_POINTS(path)                                                                  \
     namespace path                                                                                           \
     {                                                                                                        \

@@ -2,7 +2,8 @@
 // millions of inputs over the engine's ranges, and inputs made to land right next to the midpoint
 // between two floats, where the vector result may not be trusted and the lane must fall back. The
 // linked level's inputs cannot be made to land there (they are floats, a few steps from the
-// result), so its bound is measured instead.
+// result), so its bound is measured instead. Each gate's bound is shown to be needed: inputs whose
+// exact results lie between half the bound and the bound from a float midpoint fall back.
 
 #include "FloatBits.h"
 #include "TestSignals.h"
@@ -42,7 +43,107 @@ template <typename Input, typename Function, typename Reference>
     }
     return ::testing::AssertionSuccess();
 }
+
+/** The exact value's distance from the nearest float midpoint, relative to the value. */
+long double midpointDistance (long double exact)
+{
+    const float nearest = (float) exact;
+    const long double up = ((long double) nearest + (long double) std::nextafter (nearest, std::numeric_limits<float>::infinity())) / 2;
+    const long double down = ((long double) nearest + (long double) std::nextafter (nearest, -std::numeric_limits<float>::infinity())) / 2;
+    return std::fmin (std::fabs (exact - up), std::fabs (exact - down)) / std::fabs (exact);
+}
+
+/** Inputs made from float midpoints by inverse (long double), each one's exact result (by
+    function) three quarters of its bound (by bound) from the midpoint, kept where the rounding of
+    the input leaves that between 0.55 and 0.95 of the bound. */
+template <typename Inverse, typename Function, typename Bound>
+std::vector<double> windowInputs (unsigned seed, double lowest, double highest, Inverse&& inverse, Function&& function, Bound&& bound)
+{
+    NoiseSource random (seed);
+    std::vector<double> inputs;
+    while (inputs.size() < 400)
+    {
+        const float f = (float) (lowest + (highest - lowest) * (0.5 + 0.5 * random.next()));
+        const long double midpoint = midpointAbove (f);
+        const double b = bound (midpoint);
+        const double x = (double) inverse (midpoint * (1.0L + (random.next() < 0.0f ? -0.75L : 0.75L) * b));
+        const long double distance = midpointDistance (function ((long double) x));
+        if (distance > 0.55L * b && distance < 0.95L * b)
+            inputs.push_back (x);
+    }
+    return inputs;
+}
+
+/** Runs the inputs on each path, at least nine in ten of them falling back. */
+template <typename Run>
+::testing::AssertionResult fallBack (int count, Run&& run)
+{
+    for (const int lanes : vectorPaths())
+    {
+        const PathChoice choice (lanes);
+        const long before = vectorexactmath::fallbackCount();
+        run();
+        const long fell = vectorexactmath::fallbackCount() - before;
+        if (fell < (long) count * 9 / 10)
+            return ::testing::AssertionFailure() << lanes << "-lane path: " << fell << " of " << count << " fell back";
+    }
+    return ::testing::AssertionSuccess();
+}
 } // namespace
+
+TEST (VectorExactMath, GatesNeedTheirWholeBounds)
+{
+    // The bounds the gates need (see vectorexactmath::gate), written out here so that a smaller
+    // one in the code cannot move the inputs with it. The floats were found by tools/gatecases:
+    // every float up to 1 for log10, random envelope pairs for the linked level.
+    constexpr double atanBound = 1.3e-15, powerPerArgument = 5.2e-16, powerBase = 5.0e-16;
+    const std::vector<float> logInputs { 0x1.bfbc36p-1f, 0x1.9ce5f6p-3f, 0x1.d2b98p-7f, 0x1.128496p-12f, 0x1.461538p-26f, 0x1.87c146p-37f, 0x1.d20884p-42f,
+                                         0x1.163a1cp-51f, 0x1.b879cep-55f, 0x1.fa8948p-58f, 0x1.953aap-61f, 0x1.df406ep-93f, 0x1.602686p-102f };
+    std::vector<float> out (logInputs.size());
+    EXPECT_TRUE (fallBack ((int) logInputs.size(), [&]
+                           { vectorexactmath::log10ToFloat (logInputs.data(), out.data(), (int) logInputs.size()); }));
+    EXPECT_TRUE (matches (logInputs, vectorexactmath::log10ToFloat, [] (float v)
+                          { return (float) std::log10 ((double) v); }));
+
+    const auto atanInputs = windowInputs (
+        25u, 0.001, 1.5, [] (long double a)
+        { return std::tan (a); },
+        [] (long double x)
+        { return std::atan (x); },
+        [] (long double)
+        { return atanBound; });
+    out.resize (atanInputs.size());
+    EXPECT_TRUE (fallBack ((int) atanInputs.size(), [&]
+                           { vectorexactmath::atanToFloat (atanInputs.data(), out.data(), (int) atanInputs.size()); }));
+    EXPECT_TRUE (matches (atanInputs, vectorexactmath::atanToFloat, [] (double v)
+                          { return (float) std::atan (v); }));
+
+    const auto powerInputs = windowInputs (
+        26u, 1.0e-3, 1.0, [] (long double p)
+        { return std::log10 (p); },
+        [] (long double y)
+        { return std::pow (10.0L, y); },
+        [] (long double p)
+        { return std::fabs ((double) std::log (p)) * powerPerArgument + powerBase; });
+    out.resize (powerInputs.size());
+    EXPECT_TRUE (fallBack ((int) powerInputs.size(), [&]
+                           { vectorexactmath::pow10ToFloat (powerInputs.data(), out.data(), (int) powerInputs.size()); }));
+    EXPECT_TRUE (matches (powerInputs, vectorexactmath::pow10ToFloat, [] (double v)
+                          { return (float) std::pow (10.0, v); }));
+
+    const std::vector<std::pair<float, float>> pairs { { 0x1.fbeebcp-8f, 0x1.eea994p-17f }, { 0x1.d3ab2cp-7f, 0x1.d76f3p-13f }, { 0x1.16f71ap-7f, 0x1.cb14aep-2f }, { 0x1.eb6f5ep-13f, 0x1.c8210ep-5f }, { 0x1.7a8ec8p-11f, 0x1.8369c8p-12f }, { 0x1.f56482p-12f, 0x1.261524p-12f }, { 0x1.5f1b8cp-11f, 0x1.aacc56p-3f }, { 0x1.bd0086p-9f, 0x1.3aea8ap-13f }, { 0x1.042e42p-7f, 0x1.df42cep-5f }, { 0x1.0af036p-5f, 0x1.aadcaap-13f }, { 0x1.34b948p-14f, 0x1.a594fap-13f }, { 0x1.4c0f24p-3f, 0x1.3304e2p-12f }, { 0x1.67f37p-8f, 0x1.c2441p-5f }, { 0x1.aedf94p-3f, 0x1.5d8068p-12f }, { 0x1.430dfp-10f, 0x1.d8a3fep-8f }, { 0x1.d2633ap-11f, 0x1.6402ap-10f }, { 0x1.7a1838p-13f, 0x1.ea7e6cp-10f }, { 0x1.4e8012p-12f, 0x1.fb85bcp-7f }, { 0x1.7aa78ap-12f, 0x1.cac856p-6f }, { 0x1.6300e8p-4f, 0x1.a621cap-5f }, { 0x1.34e258p-14f, 0x1.7efbc2p-12f }, { 0x1.ef6c08p-11f, 0x1.9c592p-16f }, { 0x1.daf732p-3f, 0x1.1e8f3p-8f }, { 0x1.4b124p-9f, 0x1.e8c38cp-14f } };
+    std::vector<float> left, right;
+    for (const auto& p : pairs)
+        left.push_back (p.first), right.push_back (p.second);
+    out.resize (pairs.size());
+    std::vector<double> estimates (pairs.size()), bounds (pairs.size());
+    EXPECT_TRUE (fallBack ((int) pairs.size(), [&]
+                           { vectorexactmath::linkedLevels (left.data(), right.data(), out.data(), estimates.data(), bounds.data(), (int) pairs.size()); }));
+    const auto power = [] (float envelope)
+    { return std::pow (10.0, (double) (20.0f * (float) std::log10 ((double) envelope)) / 20.0); };
+    for (size_t i = 0; i < pairs.size(); ++i)
+        EXPECT_EQ (bitsOf (out[i]), bitsOf ((float) ((power (left[i]) + power (right[i])) * 0.5))) << std::hexfloat << left[i] << " " << right[i];
+}
 
 TEST (VectorExactMath, Log10)
 {
