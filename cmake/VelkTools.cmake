@@ -55,5 +55,5 @@ add_dependencies (velk-render VELK velk_lv2)
 # velk-gate-cases: finds the float inputs with which the tests show the exactness gates need their
 # whole bounds (run by hand; its output is in tests/engine/VectorExactMathTest.cpp).
 add_executable (velk-gate-cases EXCLUDE_FROM_ALL tools/gatecases/GateCases.cpp)
-target_include_directories (velk-gate-cases PRIVATE source/engine)
+target_link_libraries (velk-gate-cases PRIVATE velk_engine)
 target_compile_options (velk-gate-cases PRIVATE ${VELK_WARNINGS})

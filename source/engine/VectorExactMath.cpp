@@ -13,7 +13,9 @@ namespace vectorexactmath::lanes2
 {
 namespace
 {
-struct Lanes
+#include "VectorIntegers128.h"
+
+struct Lanes : Integers128
 {
     static constexpr int width = 2;
     using D = __m128d;
@@ -47,7 +49,14 @@ struct Lanes
     static D select (M m, D a, D b) noexcept { return _mm_or_pd (_mm_and_pd (m, a), _mm_andnot_pd (m, b)); }
     static int equalFloats (F a, F b) noexcept { return _mm_movemask_ps (_mm_cmpeq_ps (a, b)) & 3; }
 
-    static D log (D x) noexcept { return Sleef_logd2_u35 (x); }
+    // The logarithm's reduction: Integers128, and these.
+    static D intsToDouble (I a) noexcept { return _mm_cvtepi32_pd (a); }
+    /** table[index] in each lane: two loads, as SSE2 has no gather. */
+    static D gather (const double* table, I index) noexcept
+    {
+        return _mm_set_pd (table[_mm_cvtsi128_si32 (_mm_srli_si128 (index, 4))], table[_mm_cvtsi128_si32 (index)]);
+    }
+
     static D exp (D x) noexcept { return Sleef_expd2_u10 (x); }
     static D atan (D x) noexcept { return Sleef_atand2_u35 (x); }
 };
@@ -65,7 +74,7 @@ int widestLanes() noexcept
     // SLEEF's 128-bit functions choose their code on their first call: here, when the library
     // loads, rather than on an audio thread.
     const __m128d one = _mm_set1_pd (1.0);
-    volatile double warm = _mm_cvtsd_f64 (_mm_add_pd (_mm_add_pd (Sleef_logd2_u35 (one), Sleef_expd2_u10 (one)), Sleef_atand2_u35 (one)));
+    volatile double warm = _mm_cvtsd_f64 (_mm_add_pd (Sleef_expd2_u10 (one), Sleef_atand2_u35 (one)));
     (void) warm;
 
     // The eight-lane file may use AVX2 encodings too, so it needs everything the four-lane one does.
@@ -98,6 +107,7 @@ const double silentPower = std::pow (10.0, silentExponent);
 struct Path
 {
     decltype (&lanes2::log10ToFloat) log10ToFloat;
+    decltype (&lanes2::log10Estimates) log10Estimates;
     decltype (&lanes2::pow10ToFloat) pow10ToFloat;
     decltype (&lanes2::linkedLevels) linkedLevels;
     decltype (&lanes2::atanToFloat) atanToFloat;
@@ -105,9 +115,9 @@ struct Path
     decltype (&lanes2::linkedGains) linkedGains;
 };
 
-#define VELK_PATH(name)                                                                                                   \
-    {                                                                                                                     \
-        name::log10ToFloat, name::pow10ToFloat, name::linkedLevels, name::atanToFloat, name::atanShape, name::linkedGains \
+#define VELK_PATH(name)                                                                                                                         \
+    {                                                                                                                                           \
+        name::log10ToFloat, name::log10Estimates, name::pow10ToFloat, name::linkedLevels, name::atanToFloat, name::atanShape, name::linkedGains \
     }
 constexpr Path twoLanes = VELK_PATH (lanes2), fourLanes = VELK_PATH (lanes4), eightLanes = VELK_PATH (lanes8);
 #undef VELK_PATH
@@ -175,6 +185,11 @@ void log10ToFloat (const float* x, float* out, int count) noexcept
         { return path().log10ToFloat (x + start, out + start, n, redo); },
         [&] (int i)
         { return (float) std::log10 ((double) x[i]); });
+}
+
+void log10Estimates (const float* x, double* out, int count) noexcept
+{
+    path().log10Estimates (x, out, count);
 }
 
 void pow10ToFloat (const double* y, float* out, int count) noexcept

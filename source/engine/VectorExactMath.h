@@ -41,6 +41,10 @@ long fallbackCount() noexcept;
 /** out[i] = (float) std::log10 ((double) x[i]). */
 void log10ToFloat (const float* x, float* out, int count) noexcept;
 
+/** The double estimates of log10 that the gates round, for count positive normal floats (a
+    last partial vector is left alone), on the path in use: for the tool that checks them. */
+void log10Estimates (const float* x, double* out, int count) noexcept;
+
 /** out[i] = (float) std::pow (10.0, y[i]). */
 void pow10ToFloat (const double* y, float* out, int count) noexcept;
 

@@ -7,11 +7,18 @@
 #include <immintrin.h>
 #include <sleef.h>
 
+// GCC 12's gather intrinsic starts its result from a deliberately undefined vector, which its own
+// warnings then report where it is inlined.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 namespace vectorexactmath::lanes4
 {
 namespace
 {
-struct Lanes
+#include "VectorIntegers128.h"
+
+struct Lanes : Integers128
 {
     static constexpr int width = 4;
     using D = __m256d;
@@ -45,7 +52,10 @@ struct Lanes
     static D select (M m, D a, D b) noexcept { return _mm256_blendv_pd (b, a, m); }
     static int equalFloats (F a, F b) noexcept { return _mm_movemask_ps (_mm_cmpeq_ps (a, b)); }
 
-    static D log (D x) noexcept { return Sleef_logd4_u35avx2 (x); }
+    // The logarithm's reduction: Integers128, and these.
+    static D intsToDouble (I a) noexcept { return _mm256_cvtepi32_pd (a); }
+    static D gather (const double* table, I index) noexcept { return _mm256_i32gather_pd (table, index, 8); }
+
     static D exp (D x) noexcept { return Sleef_expd4_u10avx2 (x); }
     static D atan (D x) noexcept { return Sleef_atand4_u35avx2 (x); }
 };

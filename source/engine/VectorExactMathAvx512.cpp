@@ -50,7 +50,25 @@ struct Lanes
     static D select (M m, D a, D b) noexcept { return _mm512_mask_blend_pd (m, b, a); }
     static int equalFloats (F a, F b) noexcept { return _mm256_movemask_ps (_mm256_cmp_ps (a, b, _CMP_EQ_OQ)); }
 
-    static D log (D x) noexcept { return Sleef_logd8_u35avx512f (x); }
+    // The floats' bits as 32-bit integers, for the logarithm's reduction (AVX2 encodings).
+    using I = __m256i;
+    static I bitsOf (F v) noexcept { return _mm256_castps_si256 (v); }
+    static F floatsOf (I v) noexcept { return _mm256_castsi256_ps (v); }
+    static I addInts (I a, int b) noexcept { return _mm256_add_epi32 (a, _mm256_set1_epi32 (b)); }
+    static I andInts (I a, int b) noexcept { return _mm256_and_si256 (a, _mm256_set1_epi32 (b)); }
+    template <int n>
+    static I shiftRight (I a) noexcept
+    {
+        return _mm256_srli_epi32 (a, n);
+    }
+    template <int n>
+    static I shiftRightSigned (I a) noexcept
+    {
+        return _mm256_srai_epi32 (a, n);
+    }
+    static D intsToDouble (I a) noexcept { return _mm512_cvtepi32_pd (a); }
+    static D gather (const double* table, I index) noexcept { return _mm512_i32gather_pd (index, table, 8); }
+
     static D exp (D x) noexcept { return Sleef_expd8_u10avx512f (x); }
     static D atan (D x) noexcept { return Sleef_atand8_u35avx512f (x); }
 };

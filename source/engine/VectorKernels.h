@@ -13,6 +13,44 @@
 
 namespace
 {
+/**
+    The logarithm's table: the floats from sqrt (1/2) up to sqrt (2) in 64 ranges of equal width in
+    their bits, and for each range a reciprocal of its centre with 22 significant bits (so that a
+    float times it is exact in double) and minus its natural logarithm, rounded to double.
+*/
+constexpr double logReciprocals[64] = {
+    0x1.680cb80000000p+0, 0x1.6422f00000000p+0, 0x1.604eb80000000p+0, 0x1.5c8f580000000p+0, 0x1.58e4280000000p+0,
+    0x1.554c880000000p+0, 0x1.51c7e00000000p+0, 0x1.4e55980000000p+0, 0x1.4af5280000000p+0, 0x1.47a5f80000000p+0,
+    0x1.4467900000000p+0, 0x1.4139780000000p+0, 0x1.3e1b280000000p+0, 0x1.3b0c300000000p+0, 0x1.380c280000000p+0,
+    0x1.351a980000000p+0, 0x1.3237200000000p+0, 0x1.2f61580000000p+0, 0x1.2c98e00000000p+0, 0x1.29dd600000000p+0,
+    0x1.272e780000000p+0, 0x1.248bd00000000p+0, 0x1.21f5200000000p+0, 0x1.1f6a080000000p+0, 0x1.1cea480000000p+0,
+    0x1.1a75900000000p+0, 0x1.180b980000000p+0, 0x1.15ac100000000p+0, 0x1.1356c80000000p+0, 0x1.110b700000000p+0,
+    0x1.0ec9d00000000p+0, 0x1.0c91a00000000p+0, 0x1.0a62b80000000p+0, 0x1.083cc80000000p+0, 0x1.061fb00000000p+0,
+    0x1.040b280000000p+0, 0x1.01ff000000000p+0, 0x1.fef1b00000000p-1, 0x1.f80c500000000p-1, 0x1.f069800000000p-1,
+    0x1.e901100000000p-1, 0x1.e1d0600000000p-1, 0x1.dad5000000000p-1, 0x1.d40cb00000000p-1, 0x1.cd75500000000p-1,
+    0x1.c70cd00000000p-1, 0x1.c0d1400000000p-1, 0x1.bac0c00000000p-1, 0x1.b4d9b00000000p-1, 0x1.af1a600000000p-1,
+    0x1.a981500000000p-1, 0x1.a40cf00000000p-1, 0x1.9ebbf00000000p-1, 0x1.998cf00000000p-1, 0x1.947eb00000000p-1,
+    0x1.8f90100000000p-1, 0x1.8abfd00000000p-1, 0x1.860ce00000000p-1, 0x1.8176500000000p-1, 0x1.7cfb000000000p-1,
+    0x1.789a100000000p-1, 0x1.7452a00000000p-1, 0x1.7023d00000000p-1, 0x1.6c0cc00000000p-1
+};
+constexpr double logOfReciprocals[64] = {
+    -0x1.5d4008d4c2080p-2, -0x1.520f5214a0312p-2, -0x1.46fda28a7693ap-2, -0x1.3c0a39988e36ap-2,
+    -0x1.313474845a26bp-2, -0x1.267bb8bc22f18p-2, -0x1.1bdf74e04e3d8p-2, -0x1.115f094ed612cp-2,
+    -0x1.06f9f9733e000p-2, -0x1.f95f142a9854bp-3, -0x1.e4feac608a933p-3, -0x1.d0d1db8c568e2p-3,
+    -0x1.bcd7446c8dc81p-3, -0x1.a90e0b33f17d9p-3, -0x1.957573be14012p-3, -0x1.820c44c631789p-3,
+    -0x1.6ed1ce2b31c87p-3, -0x1.5bc5182b9b6c8p-3, -0x1.48e54dabdb22cp-3, -0x1.3631be7cd1fbdp-3,
+    -0x1.23a972a282cb7p-3, -0x1.114b97a228d32p-3, -0x1.fe2f76a2caf4ep-4, -0x1.da1967406aec5p-4,
+    -0x1.b65452e7ae5c5p-4, -0x1.92de8ce729c2ep-4, -0x1.6fb6bec527d5fp-4, -0x1.4cdb00ea791fcp-4,
+    -0x1.2a4b2861f6e4fp-4, -0x1.08051a7b13088p-4, -0x1.cc100f292b7d9p-5, -0x1.88a42f991f934p-5,
+    -0x1.45c6859c8d35ap-5, -0x1.03720efb4d7d1p-5, -0x1.834ec75ac0f75p-6, -0x1.00c43a6360502p-6,
+    -0x1.fd04a23af054dp-8, 0x1.0e97745db5f99p-9, 0x1.00752968a75c0p-6, 0x1.fa903c6de175bp-6, 0x1.7873c8f64bd32p-5,
+    0x1.f1ccb1694a415p-5, 0x1.34b05c03ef5b0p-4, 0x1.6f9e273f49f5fp-4, 0x1.a9b5b02270b77p-4, 0x1.e2fd294d45209p-4,
+    0x1.0dbd34f93093fp-3, 0x1.2999b8a78e62cp-3, 0x1.45164eea444b5p-3, 0x1.6035c020b58c3p-3, 0x1.7afa402eb8aebp-3,
+    0x1.956698d6c8d16p-3, 0x1.af7ca4e889667p-3, 0x1.c93ecd74365c0p-3, 0x1.e2af1cd7f9947p-3, 0x1.fbcf35c3aecd3p-3,
+    0x1.0a50cb1b68ae2p-2, 0x1.1693ff2cc3f0fp-2, 0x1.22b1dbab7a448p-2, 0x1.2eab9c1a66069p-2, 0x1.3a81ea40bfa8dp-2,
+    0x1.463584895364ep-2, 0x1.51c73e57ace7bp-2, 0x1.5d3800587f0efp-2
+};
+
 template <typename L>
 struct Kernels
 {
@@ -42,8 +80,42 @@ struct Kernels
         return L::bits (normal);
     }
 
-    /** log10 (x) in double from SLEEF's natural logarithm of x, within 1.11e-15 relative (the
-        logarithm within 3.5 ULP, the scaling within 1.5). */
+    /**
+        The natural logarithm of positive normal floats, in double, without a division: x is
+        2^e m with m from sqrt (1/2) up to sqrt (2) (the bits of x less those of sqrt (1/2), split
+        into exponent and fraction), m times the table's reciprocal of its range's centre is
+        1 + r exactly with |r| < 2^-7, and ln x = e ln 2 - ln (reciprocal) + ln (1 + r), the last
+        as its series to r^7. Within 2^-7 of 1 the table is left out (r = x - 1, exact), so that
+        nothing cancels there. tools/gatecases checks every positive normal float against the
+        exact logarithm.
+    */
+    static D naturalLog (F x) noexcept
+    {
+        const auto offset = L::addInts (L::bitsOf (x), -0x3f3504f3);
+        const auto fraction = L::andInts (offset, 0x7fffff);
+        const auto index = L::template shiftRight<17> (fraction);
+        const D exponent = L::intsToDouble (L::template shiftRightSigned<23> (offset));
+        const D m = L::toDouble (L::floatsOf (L::addInts (fraction, 0x3f3504f3)));
+
+        const D fromOne = L::sub (L::toDouble (x), L::set (1.0));
+        const auto nearOne = L::less (L::abs (fromOne), L::set (0x1p-7));
+        const D r = L::select (nearOne, fromOne, L::sub (L::mul (m, L::gather (logReciprocals, index)), L::set (1.0)));
+        const D tableLog = L::select (nearOne, L::set (0.0), L::gather (logOfReciprocals, index));
+
+        // ln (1 + r) = r + r^2 (-1/2 + r (1/3 + r (-1/4 + r (1/5 + r (-1/6 + r / 7))))).
+        D q = L::add (L::mul (L::set (1.0 / 7.0), r), L::set (-1.0 / 6.0));
+        q = L::add (L::mul (q, r), L::set (1.0 / 5.0));
+        q = L::add (L::mul (q, r), L::set (-1.0 / 4.0));
+        q = L::add (L::mul (q, r), L::set (1.0 / 3.0));
+        q = L::add (L::mul (q, r), L::set (-1.0 / 2.0));
+        const D series = L::add (L::mul (L::mul (r, r), q), r);
+
+        // ln 2 in two parts, the first with 40 significant bits, so that exponent * ln2High is exact.
+        const D ln2High = L::set (0x1.62e42fefa4p-1), ln2Low = L::set (-0x1.8432a1b0e2634p-43);
+        return L::add (L::mul (exponent, ln2High), L::add (tableLog, L::add (L::mul (exponent, ln2Low), series)));
+    }
+
+    /** log10 (x) in double from the natural logarithm of x (see naturalLog). */
     static D log10Of (D naturalLog) noexcept
     {
         return L::mul (naturalLog, L::set (0.43429448190325182765)); // log10 (e)
@@ -54,7 +126,7 @@ struct Kernels
     static D log10Estimate (D& x, int& usable) noexcept
     {
         usable = logInput (x);
-        return log10Of (L::log (x));
+        return log10Of (naturalLog (L::toFloat (x)));
     }
 
     /** (float) log10 (x), for x holding floats; positive normal floats only. */
@@ -100,7 +172,7 @@ struct Kernels
         t = (exponent - lg) ln 10, |t| < 2e-5, and exp (t) to the cube (the rest is below 1e-20).
 
         The bound, relative to the C library's power: the exponent is within 2.8e-16 of dB / 20
-        and lg within 1.11e-15 of log10 (envelope), which moves t by up to (6.5e-16 + 2.56e-15)
+        and lg within 5.63e-16 of log10 (envelope), which moves t by up to (6.5e-16 + 1.3e-15)
         * |dB / 20|; the arithmetic adds 5e-16 and the library's power (2 ULP) 4.4e-16 more:
         |exponent| * gate::levelPerExponent + gate::levelBase.
     */
@@ -123,7 +195,7 @@ struct Kernels
     {
         D leftIn, rightIn;
         const int usable = linkInputs (left, right, leftIn, rightIn);
-        return linkFromLogs (left, right, leftIn, rightIn, L::log (leftIn), L::log (rightIn), usable, silentPower, result, estimate, bound);
+        return linkFromLogs (left, right, leftIn, rightIn, naturalLog (L::toFloat (leftIn)), naturalLog (L::toFloat (rightIn)), usable, silentPower, result, estimate, bound);
     }
 
     /** linkLanes' inputs of the two logarithms: a silent side (0) and a lane that is not a
@@ -425,9 +497,9 @@ struct Kernels
             for (int k = 0; k < m; ++k)
                 leftLn[k] = leftIn[k], rightLn[k] = rightIn[k];
             throughCalls (leftLn, m, [] (D x)
-                          { return L::log (x); });
+                          { return naturalLog (L::toFloat (x)); });
             throughCalls (rightLn, m, [] (D x)
-                          { return L::log (x); });
+                          { return naturalLog (L::toFloat (x)); });
             for (int k = 0; k < m; ++k)
             {
                 F linked;
@@ -439,7 +511,7 @@ struct Kernels
             }
 
             throughCalls (value, m, [] (D x)
-                          { return L::log (x); });
+                          { return naturalLog (L::toFloat (x)); });
             D error[maxVectors];
             for (int k = 0; k < m; ++k)
             {
@@ -482,6 +554,12 @@ int log10ToFloat (const float* x, float* out, int count, int* redo) noexcept
 {
     return Vector::elementary (x, out, count, 1.0f, redo, [] (int, F v, F& r)
                                { return Vector::log10Lanes (Lanes::toDouble (v), r); });
+}
+
+void log10Estimates (const float* x, double* out, int count) noexcept
+{
+    for (int start = 0; start + Lanes::width <= count; start += Lanes::width)
+        Lanes::store (out + start, Vector::log10Of (Vector::naturalLog (Lanes::load (x + start))));
 }
 
 int pow10ToFloat (const double* y, float* out, int count, int* redo) noexcept

@@ -5,9 +5,17 @@
 // so the tests make those themselves; the logarithm's and the linked level's are floats, and are
 // found here by search. Prints them as C++ initialisers.
 //
-//     velk-gate-cases [count]   (count of each kind, 24 by default; about two minutes)
+// With --check-log it instead runs the engine's own logarithm over every positive normal float on
+// each vector path the machine has, and prints its largest relative error against the exact
+// log10 (the first part of the log10 gate's bound).
+//
+//     velk-gate-cases [count]     (count of each kind, 24 by default; about three minutes)
+//     velk-gate-cases --check-log (about a minute per path)
 
+#include "VectorExactMath.h"
 #include "VectorPaths.h"
+
+#include <vector>
 
 #include <cmath>
 #include <cstdint>
@@ -53,8 +61,53 @@ std::uint32_t nextRandom (std::uint64_t& state)
 }
 } // namespace
 
+/** The largest relative error of the log10 estimates over every positive normal float. */
+void checkLogarithm()
+{
+    constexpr std::uint32_t first = 0x00800000u, end = 0x7f800000u, piece = 1u << 16;
+    for (const int lanes : { 8, 4, 2 })
+    {
+        if (vectorexactmath::availableLanes() < lanes)
+        {
+            std::printf ("%d lanes: not on this machine\n", lanes);
+            continue;
+        }
+        vectorexactmath::limitLanes (lanes);
+        std::vector<float> x (piece);
+        std::vector<double> estimates (piece);
+        double worst = 0.0;
+        float worstInput = 0.0f;
+        for (std::uint32_t start = first; start < end; start += piece)
+        {
+            for (std::uint32_t i = 0; i < piece; ++i)
+                x[i] = floatOfBits (start + i);
+            vectorexactmath::log10Estimates (x.data(), estimates.data(), (int) piece);
+            for (std::uint32_t i = 0; i < piece; ++i)
+            {
+                const long double exact = std::log10 ((long double) x[i]);
+                if (exact == 0.0L)
+                {
+                    if (estimates[i] != 0.0)
+                        worst = std::numeric_limits<double>::infinity();
+                    continue;
+                }
+                const double error = (double) (std::fabs ((long double) estimates[i] - exact) / std::fabs (exact));
+                if (error > worst)
+                    worst = error, worstInput = x[i];
+            }
+        }
+        std::printf ("%d lanes: every positive normal float, largest relative error of log10 %.3g (at %a)\n", lanes, worst, (double) worstInput);
+        std::fflush (stdout);
+    }
+}
+
 int main (int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp (argv[1], "--check-log") == 0)
+    {
+        checkLogarithm();
+        return 0;
+    }
     const int wanted = argc > 1 ? std::atoi (argv[1]) : 24;
     using namespace vectorexactmath;
 
