@@ -5,6 +5,7 @@
 // result), so its bound is measured instead. Each gate's bound is shown to be needed: inputs whose
 // exact results lie between half the bound and the bound from a float midpoint fall back.
 
+#include "ExactMath.h"
 #include "FloatBits.h"
 #include "TestSignals.h"
 #include "VectorPathChoice.h"
@@ -143,6 +144,65 @@ TEST (VectorExactMath, GatesNeedTheirWholeBounds)
     { return std::pow (10.0, (double) (20.0f * (float) std::log10 ((double) envelope)) / 20.0); };
     for (size_t i = 0; i < pairs.size(); ++i)
         EXPECT_EQ (bitsOf (out[i]), bitsOf ((float) ((power (left[i]) + power (right[i])) * 0.5))) << std::hexfloat << left[i] << " " << right[i];
+}
+
+/** The scalar gates (ExactMath.h) on their own bounds, with the same kind of inputs. */
+TEST (VectorExactMath, ScalarGatesNeedTheirWholeBounds)
+{
+    constexpr double powerPerArgument = 2.3e-16, powerBase = 5.0e-16, sumBound = 3.0e-16;
+    const auto fallBackOnScalars = [] (int count, auto&& run) -> ::testing::AssertionResult
+    {
+        const long before = exactmath::fallbackCount();
+        run();
+        const long fell = exactmath::fallbackCount() - before;
+        if (fell < (long) count * 2 / 3)
+            return ::testing::AssertionFailure() << fell << " of " << count << " fell back";
+        return ::testing::AssertionSuccess();
+    };
+
+    // log10 takes the same floats as the vector gate, whose bound is the same.
+    const std::vector<float> logInputs { 0x1.bfbc36p-1f, 0x1.d2b98p-7f, 0x1.c6cdf6p-21f, 0x1.6bd7f8p-24f, 0x1.69cef2p-40f,
+                                         0x1.fa8948p-58f, 0x1.953aap-61f, 0x1.6af48ep-88f, 0x1.1d9ad4p-116f };
+    EXPECT_TRUE (fallBackOnScalars ((int) logInputs.size(), [&]
+                                    {
+        for (const float x : logInputs)
+            EXPECT_EQ (bitsOf (exactmath::log10ToFloat (x)), bitsOf ((float) std::log10 ((double) x))) << std::hexfloat << x; }));
+
+    const auto powerBound = [=] (long double power)
+    { return std::fabs ((double) std::log (power)) * powerPerArgument + powerBase; };
+    const auto powerInputs = windowInputs (
+        27u, 1.0e-3, 1.0, [] (long double p)
+        { return std::log10 (p); },
+        [] (long double y)
+        { return std::pow (10.0L, y); },
+        powerBound);
+    EXPECT_TRUE (fallBackOnScalars ((int) powerInputs.size(), [&]
+                                    {
+        for (const double y : powerInputs)
+            EXPECT_EQ (bitsOf (exactmath::pow10ToFloat (y)), bitsOf ((float) std::pow (10.0, y))) << std::hexfloat << y; }));
+
+    // Means of two powers next to a float midpoint: the first power at random below the
+    // midpoint, the second making up the rest.
+    NoiseSource random (28u);
+    std::vector<std::pair<double, double>> pairs;
+    while (pairs.size() < 200)
+    {
+        const float f = (float) (1.0e-3 + 0.999 * (0.5 + 0.5 * random.next()));
+        const long double midpoint = midpointAbove (f);
+        const double y1 = (double) (std::log10 (midpoint) - 1.0L + 0.9L * (0.5L + 0.5L * random.next()));
+        const long double rest = 2 * midpoint - std::pow (10.0L, (long double) y1);
+        const double bound = std::max (powerBound (std::pow (10.0L, (long double) y1)), powerBound (rest)) + sumBound;
+        const long double target = midpoint * (1.0L + (random.next() < 0.0f ? -0.75L : 0.75L) * bound);
+        const double y2 = (double) std::log10 (2 * target - std::pow (10.0L, (long double) y1));
+        const long double distance = midpointDistance ((std::pow (10.0L, (long double) y1) + std::pow (10.0L, (long double) y2)) / 2);
+        if (distance > 0.55L * bound && distance < 0.95L * bound)
+            pairs.emplace_back (y1, y2);
+    }
+    EXPECT_TRUE (fallBackOnScalars ((int) pairs.size(), [&]
+                                    {
+        for (const auto& [y1, y2] : pairs)
+            EXPECT_EQ (bitsOf (exactmath::meanOfPow10ToFloat (y1, y2)), bitsOf ((float) ((std::pow (10.0, y1) + std::pow (10.0, y2)) * 0.5)))
+                << std::hexfloat << y1 << " " << y2; }));
 }
 
 TEST (VectorExactMath, Log10)
