@@ -1,13 +1,14 @@
 // The vector paths' code, written once for any lane width. A path's file includes it inside its
 // own namespace (vectorexactmath::lanes2, lanes4 or lanes8), right after defining a struct Lanes
 // in an unnamed namespace there: the vector types D (doubles) and F (as many floats), the mask type
-// M, and the operations below, each one instruction or one SLEEF call. Everything here then has
+// M, and the operations below, each one instruction (the two-lane gather two loads) or one SLEEF
+// call, and the integer type I with its operations for the logarithm. Everything here then has
 // internal linkage or the path's own names, so code compiled for one instruction set never stands
 // in for another's. It includes nothing (no inline library code may slip in) and uses no library
 // function.
 //
 // Each result is the plain formula's float (the C library's double functions, rounded), bit for
-// bit, where the lane keeps it; see VectorExactMath.h for the bounds. Like the whole build, the paths' files are
+// bit, where the lane keeps it; see gate in VectorPaths.h for the bounds. Like the whole build, the paths' files are
 // compiled with -ffp-contract=off: a product and a sum here are two roundings, never one fused
 // multiply-add, as in the scalar formulas.
 
@@ -110,7 +111,7 @@ struct Kernels
         q = L::add (L::mul (q, r), L::set (-1.0 / 2.0));
         const D series = L::add (L::mul (L::mul (r, r), q), r);
 
-        // ln 2 in two parts, the first with 40 significant bits, so that exponent * ln2High is exact.
+        // ln 2 in two parts, the first with 39 significant bits, so that exponent * ln2High is exact.
         const D ln2High = L::set (0x1.62e42fefa4p-1), ln2Low = L::set (-0x1.8432a1b0e2634p-43);
         return L::add (L::mul (exponent, ln2High), L::add (tableLog, L::add (L::mul (exponent, ln2Low), series)));
     }
@@ -446,7 +447,8 @@ struct Kernels
     */
     static int linkedGains (const float* envelopeLeft, const float* envelopeRight, float* gains, int count, const GainCurve& curve, int* redo) noexcept
     {
-        constexpr int piece = 256;
+        // Pieces of 128 keep the passes' arrays within about 9 KB of stack on every path.
+        constexpr int piece = 128;
         constexpr int maxVectors = piece / width;
         int n = 0;
         for (int pieceStart = 0; pieceStart < count; pieceStart += piece)
@@ -488,18 +490,18 @@ struct Kernels
                 ++m;
             }
 
-            // The linked level, in dB, through the curve, and the gain, linear. Each SLEEF function
-            // runs over every vector in a loop of its own (see throughCalls).
+            // The linked level, in dB, through the curve, and the gain, linear, in passes over the
+            // vectors, so that successive vectors' work is independent and close together; the
+            // exponentials in a loop of their own (see throughCalls).
             D leftIn[maxVectors], rightIn[maxVectors];
             for (int k = 0; k < m; ++k)
                 kept[k] = linkInputs (L::toDouble (L::load (left + vectors[k])), L::toDouble (L::load (right + vectors[k])), leftIn[k], rightIn[k]);
             D leftLn[maxVectors], rightLn[maxVectors];
             for (int k = 0; k < m; ++k)
-                leftLn[k] = leftIn[k], rightLn[k] = rightIn[k];
-            throughCalls (leftLn, m, [] (D x)
-                          { return naturalLog (L::toFloat (x)); });
-            throughCalls (rightLn, m, [] (D x)
-                          { return naturalLog (L::toFloat (x)); });
+            {
+                leftLn[k] = naturalLog (L::toFloat (leftIn[k]));
+                rightLn[k] = naturalLog (L::toFloat (rightIn[k]));
+            }
             for (int k = 0; k < m; ++k)
             {
                 F linked;
@@ -510,8 +512,8 @@ struct Kernels
                 kept[k] &= logInput (value[k]);
             }
 
-            throughCalls (value, m, [] (D x)
-                          { return naturalLog (L::toFloat (x)); });
+            for (int k = 0; k < m; ++k)
+                value[k] = naturalLog (L::toFloat (value[k]));
             D error[maxVectors];
             for (int k = 0; k < m; ++k)
             {

@@ -1,8 +1,12 @@
 #include "CompressorCore.h"
+#include "FloatBits.h"
+#include "VectorPathChoice.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <vector>
 
 TEST (GainComputer, CurveExamples)
 {
@@ -36,6 +40,32 @@ TEST (GainComputer, NoReductionAtOrBelowTheThresholdAndAtRatioOne)
         else
         {
             EXPECT_LT (CompressorCore::computeGain (level, -20.0f, 4.0f, 0.0f, false), 1.0f) << level;
+        }
+    }
+}
+
+TEST (GainComputer, LinkedGainsOfEdgeEnvelopesEqualTheSampleFormula)
+{
+    // Envelopes no detector leaves (negative, subnormal, above 1, huge, NaN) beside silence and the
+    // usual range, every pair, on every vector path: the lanes that are not positive normal
+    // floats must reach the scalar formula.
+    const float edges[] = { 0.0f, -0.0f, 1e-40f, std::numeric_limits<float>::min(), 1e-20f, 0.001f, 0.3f, 1.0f, 1.5f, 3e38f, -0.25f,
+                            std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() };
+    std::vector<float> left, right;
+    for (const float l : edges)
+        for (const float r : edges)
+            left.push_back (l), right.push_back (r);
+    for (const int lanes : vectorPaths())
+    {
+        const PathChoice choice (lanes);
+        GainComputer block, samples;
+        for (const auto& [threshold, ratio, knee, limiter] : { std::tuple { -20.0f, 4, 0.0f, false }, { -23.1f, 8, 17.0f, false }, { -18.34f, 20, 0.0f, true } })
+        {
+            std::vector<float> gains (left.size());
+            block.linkedGains (left.data(), right.data(), gains.data(), (int) gains.size(), threshold, ratio, knee, limiter);
+            for (size_t i = 0; i < gains.size(); ++i)
+                ASSERT_EQ (bitsOf (gains[i]), bitsOf (samples.linkedGain (left[i], right[i], threshold, ratio, knee, limiter)))
+                    << lanes << " lanes, " << left[i] << " " << right[i] << ", ratio " << ratio;
         }
     }
 }
