@@ -17,7 +17,7 @@
 namespace exactmath
 {
 /** How many results came from the C library itself since the program started: the tests read it
-    to see the bounds are needed. */
+    to see each gate apply its whole bound. */
 inline std::atomic<long> fallbacks { 0 };
 
 inline long fallbackCount() noexcept

@@ -130,12 +130,19 @@ struct Kernels
         return log10Of (naturalLog (L::toFloat (x)));
     }
 
+    /** The lanes whose log10 estimate lg rounds to one float whatever its error (gate::log10Bound):
+        that float in result. */
+    static int log10Certain (D lg, F& result) noexcept
+    {
+        return roundCertain (lg, L::set (gate::log10Bound), result);
+    }
+
     /** (float) log10 (x), for x holding floats; positive normal floats only. */
     static int log10Lanes (D x, F& result) noexcept
     {
         int usable;
         const D logs = log10Estimate (x, usable);
-        return roundCertain (logs, L::set (gate::log10Bound), result) & usable;
+        return log10Certain (logs, result) & usable;
     }
 
     /** The relative error bound of exp (y ln 10) as 10^y: the argument's rounding scaled by its
@@ -159,10 +166,18 @@ struct Kernels
     /** (float) pow (10, y). */
     static int pow10Lanes (D y, F& result) noexcept
     {
-        D argument = L::mul (y, L::set (ln10));
-        const D error = pow10Error (argument);
-        const int usable = powerRange (argument);
-        return roundCertain (L::exp (argument), error, result) & usable;
+        D error;
+        const int usable = powerInput (y, error);
+        return roundCertain (L::exp (y), error, result) & usable;
+    }
+
+    /** pow10Lanes' input: y becomes the exponential's argument, y ln 10 (zero where out of range),
+        with its error bound; returns the lanes in range. */
+    static int powerInput (D& y, D& error) noexcept
+    {
+        y = L::mul (y, L::set (ln10));
+        error = pow10Error (y);
+        return powerRange (y);
     }
 
     /**
@@ -214,8 +229,7 @@ struct Kernels
         const auto leftSilent = L::equal (left, L::set (0.0)), rightSilent = L::equal (right, L::set (0.0));
         const D leftLg = log10Of (leftLn), rightLg = log10Of (rightLn);
         F leftLog, rightLog;
-        int kept = roundCertain (leftLg, L::set (gate::log10Bound), leftLog) & usable;
-        kept &= roundCertain (rightLg, L::set (gate::log10Bound), rightLog);
+        const int kept = log10Certain (leftLg, leftLog) & log10Certain (rightLg, rightLog) & usable;
 
         const D twentieth = L::set (0.05);
         D leftError, rightError;
@@ -229,15 +243,6 @@ struct Kernels
         return roundCertain (estimate, bound, result) & kept;
     }
 
-    /** values[k] = function (values[k]) for k below count: a loop of calls alone, so that no
-        vector lives across a call (every vector register is the callee's to clobber). */
-    template <typename Function>
-    static void throughCalls (D* values, int count, Function&& function) noexcept
-    {
-        for (int k = 0; k < count; ++k)
-            values[k] = function (values[k]);
-    }
-
     /** (float) atan (x), finite x; the lane keeps the result where gate::atanBound around it
         rounds to one float. */
     static int atanLanes (D x, F& result) noexcept
@@ -248,7 +253,14 @@ struct Kernels
             result = L::toFloat (x);
             return allLanes;
         }
-        return roundCertain (L::atan (x), L::set (gate::atanBound), result) & finite;
+        return atanCertain (L::atan (x), result) & finite;
+    }
+
+    /** The lanes whose arctangent estimate rounds to one float whatever its error
+        (gate::atanBound): that float in result. */
+    static int atanCertain (D angle, F& result) noexcept
+    {
+        return roundCertain (angle, L::set (gate::atanBound), result);
     }
 
     /** atanLanes' input: true for a vector of zeros, whose arctangents are the zeros themselves
@@ -393,7 +405,7 @@ struct Kernels
             {
                 F a = L::toFloat (angles[k]);
                 if (! silent[k])
-                    kept[k] &= roundCertain (angles[k], L::set (gate::atanBound), a);
+                    kept[k] &= atanCertain (angles[k], a);
                 L::store (arctangents + k * width, a);
             }
 
@@ -491,8 +503,7 @@ struct Kernels
             }
 
             // The linked level, in dB, through the curve, and the gain, linear, in passes over the
-            // vectors, so that successive vectors' work is independent and close together; the
-            // exponentials in a loop of their own (see throughCalls).
+            // vectors, so that successive vectors' work is independent and close together.
             D leftIn[maxVectors], rightIn[maxVectors];
             for (int k = 0; k < m; ++k)
                 kept[k] = linkInputs (L::toDouble (L::load (left + vectors[k])), L::toDouble (L::load (right + vectors[k])), leftIn[k], rightIn[k]);
@@ -518,14 +529,15 @@ struct Kernels
             for (int k = 0; k < m; ++k)
             {
                 F linkedLog;
-                kept[k] &= roundCertain (log10Of (value[k]), L::set (gate::log10Bound), linkedLog);
-                value[k] = L::mul (L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05)), L::set (ln10));
-                error[k] = pow10Error (value[k]);
-                kept[k] &= powerRange (value[k]);
+                kept[k] &= log10Certain (log10Of (value[k]), linkedLog);
+                value[k] = L::mul (gainDb (L::mulFloats (L::setFloats (20.0f), linkedLog), curve), L::set (0.05));
+                kept[k] &= powerInput (value[k], error[k]);
             }
 
-            throughCalls (value, m, [] (D x)
-                          { return L::exp (x); });
+            // SLEEF's exponentials in a loop of their own: a call clobbers every vector register,
+            // so nothing else may live across it.
+            for (int k = 0; k < m; ++k)
+                value[k] = L::exp (value[k]);
             for (int k = 0; k < m; ++k)
             {
                 F gain;
